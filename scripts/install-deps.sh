@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package needed to build, run and test the game.
+# Idempotent: packages already present are left alone, and apt is not
+# touched at all when nothing is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  libsdl2-dev libsdl2-mixer-dev
+  libfreetype-dev libharfbuzz-dev libfontconfig-dev
+  libpng-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fonts-ipafont fonts-ipaexfont fontconfig
+  clang libclang-rt-14-dev
+  xvfb xdotool x11-utils x11-apps imagemagick openbox
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,69 @@
+// The sprite batch, fonts and texture loader the game draws with: the part
+// of the Direct3D 9 extension library that the game calls, as our own code
+// over the graphics device (see render_backend.h).
+#pragma once
+
+#include "platform/graphics.h"
+
+#if defined(_WIN32)
+#include <d3dx9.h>
+#else
+
+struct D3DXVECTOR3 {
+    float x, y, z;
+};
+
+constexpr DWORD D3DXSPRITE_DONOTSAVESTATE = 0x01;
+constexpr DWORD D3DXSPRITE_ALPHABLEND = 0x10;
+constexpr UINT D3DX_DEFAULT = 0xFFFFFFFFu;
+constexpr DWORD DT_CALCRECT = 0x0400;
+constexpr DWORD SHIFTJIS_CHARSET = 128;
+constexpr DWORD OUT_DEFAULT_PRECIS = 0;
+constexpr DWORD DEFAULT_QUALITY = 0;
+constexpr DWORD DEFAULT_PITCH = 0;
+constexpr DWORD FF_DONTCARE = 0;
+
+class IDirect3DTexture9 {
+public:
+    virtual DWORD GetLevelCount() = 0;
+    virtual UINT Release() = 0;
+
+protected:
+    virtual ~IDirect3DTexture9() = default;
+};
+
+class ID3DXSprite {
+public:
+    virtual HRESULT Begin(DWORD flags) = 0;
+    virtual HRESULT Draw(IDirect3DTexture9* texture, const RECT* source, const D3DXVECTOR3* centre,
+                         const D3DXVECTOR3* position, D3DCOLOR colour) = 0;
+    virtual HRESULT End() = 0;
+    virtual HRESULT OnLostDevice() = 0;
+    virtual HRESULT OnResetDevice() = 0;
+    virtual UINT Release() = 0;
+
+protected:
+    virtual ~ID3DXSprite() = default;
+};
+
+class ID3DXFont {
+public:
+    // Returns the height of the drawn text in pixels, 0 on failure.
+    virtual int DrawTextA(ID3DXSprite* sprite, const char* text_sjis, int count, RECT* rect, DWORD format,
+                          D3DCOLOR colour) = 0;
+    virtual UINT Release() = 0;
+
+protected:
+    virtual ~ID3DXFont() = default;
+};
+
+HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* path, UINT width, UINT height,
+                                     UINT mip_levels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                     DWORD mip_filter, D3DCOLOR colour_key, void* source_info, void* palette,
+                                     IDirect3DTexture9** texture);
+HRESULT D3DXCreateSprite(IDirect3DDevice9* device, ID3DXSprite** sprite);
+HRESULT D3DXCreateFontA(IDirect3DDevice9* device, int height, UINT width, UINT weight, UINT mip_levels,
+                        BOOL italic, DWORD charset, DWORD output_precision, DWORD quality, DWORD pitch_and_family,
+                        const char* face_sjis, ID3DXFont** font);
+
+#endif

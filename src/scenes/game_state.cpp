@@ -1,0 +1,3 @@
+#include "scenes/game_state.h"
+
+GameState game;

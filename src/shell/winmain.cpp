@@ -1,0 +1,3 @@
+#include "shell/winmain.h"
+
+int WinMain(HINSTANCE, HINSTANCE, char*, int) { return 0; }
