@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont fonts-ipaexfont fontconfig
   clang libclang-rt-14-dev
+  libx11-dev libxi-dev
   xvfb xdotool x11-utils x11-apps imagemagick openbox
 )
 

@@ -4,7 +4,14 @@
 // they stand for; the SDL backend in platform/sdl implements them.
 #pragma once
 
+#include <string>
+
 #include "platform/win_types.h"
+
+// MultiByteToWideChar from the ANSI code page, zero-terminated, at most 260
+// characters: how file names reach the sound loader. On this platform the
+// ANSI code page of file names is UTF-8.
+std::u16string ansi_to_utf16(const char* text);
 
 #if !defined(_WIN32)
 

@@ -1,3 +1,95 @@
 #include "shell/winmain.h"
 
-int WinMain(HINSTANCE, HINSTANCE, char*, int) { return 0; }
+#include <cstdlib>
+#include <ctime>
+
+#include "content/catalogue.h"
+#include "content/records.h"
+#include "platform/graphics_objects.h"
+#include "platform/input.h"
+#include "platform/sound.h"
+#include "scenes/game_state.h"
+#include "scenes/labels.h"
+#include "scenes/scenes.h"
+#include "shell/frame_pacing.h"
+#include "shell/main_window.h"
+#include "shell/shell_loop.h"
+#include "shell/shell_texts.h"
+
+FramePacing shell_pacing;
+
+namespace {
+
+int fail_startup(const char* message) {
+    MessageBoxA(nullptr, message, shell_text::kStartupFailedCaption, 0);
+    return 0;
+}
+
+}  // namespace
+
+void run_frame() {
+    begin_frame(shell_pacing, GetTickCount());
+    game.frame_seconds = shell_pacing.frame_seconds;
+    Sleep(shell_pacing.sleep_ms);
+    if (update_allowed(shell_pacing)) update_frame();
+    draw_frame();
+    check_device();
+}
+
+void check_device() {
+    if (!device) return;
+    if (FAILED(device->TestCooperativeLevel())) {
+        if (sprite) sprite->OnLostDevice();
+        device->Reset(&present_params);
+        if (sprite) sprite->OnResetDevice();
+    }
+}
+
+int run_main_loop() {
+    MSG msg{};
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+            if (msg.message == WM_QUIT) break;
+        } else {
+            run_frame();
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+int start_up(HINSTANCE instance) {
+    game.title_button_state = HoverMunicipality;
+    game.current_scene = Title;
+    load_records();
+    if (!create_main_window(instance)) return fail_startup(shell_text::kWindowFailed);
+    ShowWindow(main_window, SW_SHOWNORMAL);
+    UpdateWindow(main_window);
+    if (FAILED(init_graphics())) return fail_startup(shell_text::kGraphicsFailed);
+    if (FAILED(init_keyboard(instance))) return fail_startup(shell_text::kKeyboardFailed);
+    init_game_controller(instance);  // a missing controller is normal
+    if (FAILED(init_mouse(instance))) return fail_startup(shell_text::kMouseFailed);
+    if (FAILED(init_sound())) return fail_startup(shell_text::kSoundFailed);
+    shell_pacing = FramePacing{};
+    shell_pacing.last_tick = GetTickCount();
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    fill_catalogue();
+    bind_ui_texts();
+    reset_board();
+    return 1;
+}
+
+void release_all(HINSTANCE instance) {
+    release_sound();
+    release_input();
+    release_graphics();
+    UnregisterClassA("MainClass", instance);
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
+    if (start_up(instance) == 0) return 0;
+    int exit_code = run_main_loop();
+    release_all(instance);
+    return exit_code;
+}

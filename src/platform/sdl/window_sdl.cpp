@@ -1,3 +1,366 @@
-#include "platform/sdl/sdl_window.h"
+// The window-system services on SDL: one window class, windows, a message
+// queue fed from SDL's events, the tick count, sleep, message boxes and the
+// current directory.
+//
+// The game maps the mouse with a fixed frame allowance of 18 pixels across
+// and 44 down, so this layer models a window frame of exactly that size
+// (9 on the left, right and bottom, 35 on top) whatever the window manager
+// draws: the outer rectangle is always the client area grown by it.
+#include <SDL.h>
+#include <unistd.h>
 
-HINSTANCE platform_instance() { return nullptr; }
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <string>
+
+#include "platform/sdl/sdl_window.h"
+#include "platform/sdl/window_events.h"
+#include "platform/sjis.h"
+#include "platform/test_hooks.h"
+
+#if __has_include("platform/sdl/window_icon_pixels.inc")
+#include "platform/sdl/window_icon_pixels.inc"
+#define POKOMARU_HAVE_ICON 1
+#endif
+
+namespace platform_detail {
+extern MessageBoxObserver message_box_observer;
+extern bool message_boxes_suppressed;
+}  // namespace platform_detail
+
+struct PlatformInstance {};
+
+namespace {
+
+constexpr int kFrameLeft = 9;
+constexpr int kFrameTop = 35;
+constexpr int kFrameRight = 9;
+constexpr int kFrameBottom = 9;
+static_assert(kFrameLeft + kFrameRight == 18 && kFrameTop + kFrameBottom == 44);
+
+PlatformInstance the_instance;
+
+struct WindowClass {
+    WNDPROC proc;
+    UINT style;
+    int icon_resource;
+};
+
+struct WindowSystem {
+    std::map<std::string, WindowClass> classes;
+    std::deque<MSG> queue;
+    PlatformWindow* window = nullptr;  // the game has one top-level window
+    bool ime_disabled = false;
+    bool quit_posted = false;
+};
+
+WindowSystem& ws() {
+    static WindowSystem s;
+    return s;
+}
+
+bool ensure_video() {
+    if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+    // A click on an inactive window both activates it and presses, as the
+    // game expects; the mouse is never captured, so a release outside the
+    // window is not seen.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
+    SDL_SetHint(SDL_HINT_IME_SHOW_UI, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+}
+
+void set_window_icon(SDL_Window* window) {
+#ifdef POKOMARU_HAVE_ICON
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned int*>(kWindowIcon32), 32, 32, 32,
+                                                           32 * 4, SDL_PIXELFORMAT_ARGB8888);
+#else
+    // Until the game's icon exists: a plain two-tone square.
+    static Uint32 pixels[32 * 32];
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) pixels[y * 32 + x] = (x + y < 32) ? 0xFF3A7D44u : 0xFFE8C547u;
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels, 32, 32, 32, 32 * 4, SDL_PIXELFORMAT_ARGB8888);
+#endif
+    if (icon) {
+        SDL_SetWindowIcon(window, icon);
+        SDL_FreeSurface(icon);
+    }
+}
+
+WPARAM virtual_key(SDL_Keycode key) {
+    if (key == SDLK_ESCAPE) return VK_ESCAPE;
+    if (key >= 'a' && key <= 'z') return static_cast<WPARAM>(key - 'a' + 'A');
+    if (key >= '0' && key <= '9') return static_cast<WPARAM>(key);
+    if (key == SDLK_RETURN) return 0x0D;
+    if (key == SDLK_SPACE) return 0x20;
+    if (key == SDLK_BACKSPACE) return 0x08;
+    if (key == SDLK_TAB) return 0x09;
+    return 0xFF;  // some other key: the game reacts to Escape only
+}
+
+void post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    ws().queue.push_back(MSG{window, message, wparam, lparam});
+}
+
+bool inside_client(PlatformWindow* window, int x, int y) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window->sdl, &w, &h);
+    return x >= 0 && y >= 0 && x < w && y < h;
+}
+
+LPARAM position_lparam(int x, int y) {
+    return MAKELPARAM(static_cast<std::uint16_t>(x & 0xFFFF), static_cast<std::uint16_t>(y & 0xFFFF));
+}
+
+}  // namespace
+
+// Turns one SDL event into the window messages the game handles. Anything
+// else (text input, controllers, render resets) is not a window message.
+void translate_sdl_event(const SDL_Event& e) {
+    PlatformWindow* window = ws().window;
+    if (!window || window->destroyed) return;
+    Uint32 id = SDL_GetWindowID(window->sdl);
+    switch (e.type) {
+        case SDL_MOUSEMOTION:
+            if (e.motion.windowID == id && inside_client(window, e.motion.x, e.motion.y))
+                post(window, WM_MOUSEMOVE, e.motion.state & SDL_BUTTON_LMASK ? MK_LBUTTON : 0,
+                     position_lparam(e.motion.x, e.motion.y));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (e.button.windowID == id && e.button.button == SDL_BUTTON_LEFT)
+                post(window, WM_LBUTTONDOWN, MK_LBUTTON, position_lparam(e.button.x, e.button.y));
+            break;
+        case SDL_MOUSEBUTTONUP:
+            if (e.button.windowID == id && e.button.button == SDL_BUTTON_LEFT &&
+                inside_client(window, e.button.x, e.button.y))
+                post(window, WM_LBUTTONUP, 0, position_lparam(e.button.x, e.button.y));
+            break;
+        case SDL_KEYDOWN:
+            if (e.key.windowID == id) post(window, WM_KEYDOWN, virtual_key(e.key.keysym.sym), 1);
+            break;
+        case SDL_KEYUP:
+            if (e.key.windowID == id) post(window, WM_KEYUP, virtual_key(e.key.keysym.sym), 1);
+            break;
+        case SDL_WINDOWEVENT:
+            if (e.window.windowID != id) break;
+            switch (e.window.event) {
+                case SDL_WINDOWEVENT_FOCUS_GAINED:
+                    post(window, WM_ACTIVATE, WA_ACTIVE, 0);
+                    break;
+                case SDL_WINDOWEVENT_FOCUS_LOST:
+                    post(window, WM_ACTIVATE, WA_INACTIVE, 0);
+                    break;
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                    post(window, WM_SIZE, 0, position_lparam(e.window.data1, e.window.data2));
+                    break;
+                case SDL_WINDOWEVENT_CLOSE:
+                    post(window, WM_CLOSE, 0, 0);
+                    break;
+                default:
+                    break;
+            }
+            break;
+        case SDL_QUIT:
+            // The window system asks the program to end (the last window's
+            // close box already sent WM_CLOSE; this covers a session ending).
+            post(window, WM_CLOSE, 0, 0);
+            break;
+        default:
+            break;
+    }
+}
+
+HINSTANCE platform_instance() { return &the_instance; }
+
+bool ImmDisableIME(DWORD) {
+    ws().ime_disabled = true;
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_StopTextInput();
+    return true;
+}
+
+bool RegisterClassExA(const WNDCLASSEXA* wc) {
+    if (fault_injected(Fault::RegisterClass)) return false;
+    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return false;
+    auto [it, inserted] =
+        ws().classes.emplace(wc->lpszClassName, WindowClass{wc->lpfnWndProc, wc->style, wc->icon_resource});
+    return inserted;
+}
+
+bool UnregisterClassA(const char* class_name, HINSTANCE) {
+    WindowSystem& s = ws();
+    if (!class_name || s.classes.erase(class_name) == 0) return false;
+    // The SDL window outlives DestroyWindow so that the device made on it can
+    // be released first; it goes with its class.
+    if (s.window) {
+        if (s.window->sdl) SDL_DestroyWindow(s.window->sdl);
+        delete s.window;
+        s.window = nullptr;
+    }
+    s.queue.clear();
+    s.quit_posted = false;
+    return true;
+}
+
+bool AdjustWindowRect(RECT* rect, DWORD, bool) {
+    // The game already adds its own 18 x 44 frame allowance to the client
+    // size it asks for, and the frame this layer models is exactly that
+    // allowance, so the rectangle stands as given.
+    return rect != nullptr;
+}
+
+int GetSystemMetrics(int index) {
+    if (!ensure_video()) return 0;
+    SDL_DisplayMode mode;
+    if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+    if (index == SM_CXSCREEN) return mode.w;
+    if (index == SM_CYSCREEN) return mode.h;
+    return 0;
+}
+
+HWND CreateWindowExA(DWORD, const char* class_name, const char* title_sjis, DWORD style, int x, int y, int width,
+                     int height, HWND, void*, HINSTANCE, void*) {
+    WindowSystem& s = ws();
+    if (fault_injected(Fault::CreateWindow)) return nullptr;
+    auto it = class_name ? s.classes.find(class_name) : s.classes.end();
+    if (it == s.classes.end() || s.window) return nullptr;
+    if (!ensure_video()) {
+        std::fprintf(stderr, "window: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    int client_w = width - kFrameLeft - kFrameRight;
+    int client_h = height - kFrameTop - kFrameBottom;
+    if (client_w < 1 || client_h < 1) return nullptr;
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
+    std::string title = cp932_to_utf8(title_sjis);
+    SDL_Window* sdl = SDL_CreateWindow(title.c_str(), x + kFrameLeft, y + kFrameTop, client_w, client_h, flags);
+    if (!sdl) {
+        std::fprintf(stderr, "window: %s\n", SDL_GetError());
+        return nullptr;
+    }
+    set_window_icon(sdl);
+    auto* window = new PlatformWindow{sdl, it->second.proc, false};
+    s.window = window;
+    if (s.ime_disabled) SDL_StopTextInput();
+    return window;
+}
+
+bool ShowWindow(HWND window, int) {
+    if (!window || window->destroyed) return false;
+    SDL_ShowWindow(window->sdl);
+    SDL_RaiseWindow(window->sdl);
+    // SDL starts text input with the video system: keep the input method off.
+    if (ws().ime_disabled) SDL_StopTextInput();
+    return true;
+}
+
+bool UpdateWindow(HWND window) { return window && !window->destroyed; }
+
+bool DestroyWindow(HWND window) {
+    if (!window || window->destroyed) return false;
+    window->destroyed = true;
+    if (window->proc) window->proc(window, WM_DESTROY, 0, 0);
+    SDL_HideWindow(window->sdl);
+    // Messages still queued for the window are dropped with it.
+    auto& q = ws().queue;
+    for (auto it = q.begin(); it != q.end();) it = (it->hwnd == window) ? q.erase(it) : it + 1;
+    return true;
+}
+
+bool GetWindowRect(HWND window, RECT* rect) {
+    if (!window || !rect || !window->sdl) return false;
+    int x = 0, y = 0, w = 0, h = 0;
+    SDL_GetWindowPosition(window->sdl, &x, &y);
+    SDL_GetWindowSize(window->sdl, &w, &h);
+    rect->left = x - kFrameLeft;
+    rect->top = y - kFrameTop;
+    rect->right = x + w + kFrameRight;
+    rect->bottom = y + h + kFrameBottom;
+    return true;
+}
+
+bool PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT remove) {
+    WindowSystem& s = ws();
+    if (s.queue.empty() && SDL_WasInit(SDL_INIT_EVENTS)) {
+        SDL_Event e;
+        while (SDL_PollEvent(&e)) translate_sdl_event(e);
+    }
+    if (s.queue.empty()) return false;
+    *msg = s.queue.front();
+    if (remove & PM_REMOVE) s.queue.pop_front();
+    return true;
+}
+
+bool TranslateMessage(const MSG*) { return false; }
+
+LRESULT DispatchMessageA(const MSG* msg) {
+    if (!msg || !msg->hwnd || msg->hwnd->destroyed || !msg->hwnd->proc) return 0;
+    return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+    if (message == WM_CLOSE) DestroyWindow(window);
+    return 0;
+}
+
+void PostQuitMessage(int exit_code) {
+    WindowSystem& s = ws();
+    s.quit_posted = true;
+    s.queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0});
+}
+
+void post_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    post(window, message, wparam, lparam);
+}
+
+DWORD GetTickCount() { return static_cast<DWORD>(SDL_GetTicks64() & 0xFFFFFFFFu); }
+
+void Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
+
+int MessageBoxA(HWND, const char* text_sjis, const char* caption_sjis, UINT) {
+    std::string text = cp932_to_utf8(text_sjis);
+    std::string caption = cp932_to_utf8(caption_sjis);
+    if (platform_detail::message_box_observer) platform_detail::message_box_observer(caption, text);
+    if (platform_detail::message_boxes_suppressed) return 1;
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    // A message box needs a display; without one, standard error is all.
+    const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
+    bool headless = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+    if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
+    return 1;  // IDOK
+}
+
+DWORD GetCurrentDirectoryA(DWORD buffer_length, char* buffer) {
+    std::string path;
+    std::size_t size = 256;
+    for (;;) {
+        path.resize(size);
+        if (getcwd(path.data(), size)) break;
+        if (errno != ERANGE) return 0;
+        size *= 2;
+    }
+    path.resize(std::strlen(path.c_str()));
+    if (path.size() + 1 > buffer_length || !buffer) return static_cast<DWORD>(path.size() + 1);
+    std::memcpy(buffer, path.c_str(), path.size() + 1);
+    return static_cast<DWORD>(path.size());
+}
+
+std::u16string ansi_to_utf16(const char* text) {
+    constexpr std::size_t kMaxCharacters = 260;
+    std::u16string result;
+    if (!text) return result;
+    char* converted = SDL_iconv_string("UTF-16LE", "UTF-8", text, std::strlen(text) + 1);
+    if (!converted) return result;
+    for (const char* p = converted; result.size() < kMaxCharacters; p += 2) {
+        char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
+                                              (static_cast<unsigned char>(p[1]) << 8));
+        if (unit == 0) break;
+        result.push_back(unit);
+    }
+    SDL_free(converted);
+    return result;
+}

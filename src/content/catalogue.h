@@ -1,0 +1,3 @@
+// The catalogue of municipalities and mascots.
+#pragma once
+void fill_catalogue();

@@ -1,0 +1,61 @@
+#include "platform/test_hooks.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+const char* const kFaultNames[] = {"register_class", "create_window",   "direct3d", "hardware_device",
+                                   "any_device",     "keyboard",        "mouse",    "controller",
+                                   "audio_path"};
+static_assert(sizeof(kFaultNames) / sizeof(kFaultNames[0]) == static_cast<int>(Fault::Count));
+
+struct Faults {
+    bool set[static_cast<int>(Fault::Count)] = {};
+    bool read_environment = true;
+};
+
+Faults& faults() {
+    static Faults f;
+    return f;
+}
+
+bool named_in_environment(Fault fault) {
+    const char* env = std::getenv("POKOMARU_FAULT");
+    if (!env) return false;
+    std::string_view list(env);
+    std::string_view name(kFaultNames[static_cast<int>(fault)]);
+    size_t start = 0;
+    while (start <= list.size()) {
+        size_t end = list.find(',', start);
+        if (end == std::string_view::npos) end = list.size();
+        if (list.substr(start, end - start) == name) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool fault_injected(Fault fault) {
+    Faults& f = faults();
+    if (f.set[static_cast<int>(fault)]) return true;
+    return f.read_environment && named_in_environment(fault);
+}
+
+void set_fault(Fault fault, bool on) { faults().set[static_cast<int>(fault)] = on; }
+
+void clear_faults() {
+    Faults& f = faults();
+    for (bool& b : f.set) b = false;
+    f.read_environment = false;
+}
+
+namespace platform_detail {
+MessageBoxObserver message_box_observer = nullptr;
+bool message_boxes_suppressed = false;
+}  // namespace platform_detail
+
+void set_message_box_observer(MessageBoxObserver observer) { platform_detail::message_box_observer = observer; }
+void set_message_boxes_suppressed(bool suppressed) { platform_detail::message_boxes_suppressed = suppressed; }

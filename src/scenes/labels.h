@@ -1,0 +1,4 @@
+// Fixed texts and info-panel labels.
+#pragma once
+void bind_ui_texts();
+void reset_labels();

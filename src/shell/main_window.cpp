@@ -1,0 +1,72 @@
+#include "shell/main_window.h"
+
+#include "shell/shell_texts.h"
+#include "scenes/game_state.h"
+#include "scenes/scenes.h"
+
+HWND main_window = nullptr;
+
+namespace {
+constexpr const char* kClassName = "MainClass";
+constexpr int kIconResource = 101;
+constexpr int kLogicalWidth = 1024;
+constexpr int kLogicalHeight = 768;
+constexpr int kLiftPixels = 32;
+}  // namespace
+
+bool create_main_window(HINSTANCE instance) {
+    ImmDisableIME(static_cast<DWORD>(-1));
+
+    WNDCLASSEXA wc{};
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = window_proc;
+    wc.hInstance = instance;
+    wc.icon_resource = kIconResource;
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassExA(&wc)) return false;
+
+    game.window_rect = RECT{0, 0, 1042, 812};
+    AdjustWindowRect(&game.window_rect, WS_SYSMENU, false);
+    // The adjusted right and bottom, not the differences, are the size.
+    int width = game.window_rect.right;
+    int height = game.window_rect.bottom;
+
+    // Centred by the logical size, not by the window's own, and lifted.
+    int x = (GetSystemMetrics(SM_CXSCREEN) - kLogicalWidth) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - kLogicalHeight) / 2 - kLiftPixels;
+    main_window = CreateWindowExA(0, kClassName, shell_text::kWindowTitle, WS_OVERLAPPEDWINDOW, x, y, width, height,
+                                  nullptr, nullptr, instance, nullptr);
+    return main_window != nullptr;
+}
+
+LRESULT window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            main_window = nullptr;
+            return 0;
+        case WM_ACTIVATE:
+            game.window_active = LOWORD(wparam) != 0 ? 1 : 0;
+            break;
+        case WM_KEYDOWN:
+            if (wparam == VK_ESCAPE && game.current_scene != Title) {
+                game.current_scene = Title;
+                reset_board();
+            }
+            break;
+        case WM_MOUSEMOVE:
+            game.mouse_x = static_cast<double>(LOWORD(static_cast<std::uintptr_t>(lparam)));
+            game.mouse_y = static_cast<double>(HIWORD(static_cast<std::uintptr_t>(lparam)));
+            break;
+        case WM_LBUTTONDOWN:
+            game.mouse_down = 1;
+            game.press_consumed = 0;
+            break;
+        case WM_LBUTTONUP:
+            game.mouse_down = 0;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}

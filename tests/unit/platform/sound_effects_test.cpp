@@ -1,0 +1,149 @@
+// The sound effects on the mixer: loading, playing, overlapping, silence
+// where a file or the audio device is missing, and the start-up failure.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/direct_music.h"
+#include "platform/sound.h"
+#include "platform/test_hooks.h"
+
+extern IDirectMusicSegment8* effect_segments[kSoundEffectCount];
+extern IDirectMusicSegmentState8* effect_states[kSoundEffectCount];
+extern IDirectMusicPerformance8* performance;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void write_tone(const fs::path& path, double seconds, double frequency) {
+    const int rate = 22050;
+    const int count = static_cast<int>(rate * seconds);
+    std::vector<std::int16_t> samples(count);
+    for (int i = 0; i < count; ++i)
+        samples[i] = static_cast<std::int16_t>(12000 * std::sin(2 * M_PI * frequency * i / rate));
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(36 + count * 2);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
+    out.write("data", 4);
+    u32(count * 2);
+    out.write(reinterpret_cast<const char*>(samples.data()), count * 2);
+}
+
+// Runs in a folder of its own holding game/ with the given wave files.
+class SoundEffects : public ::testing::Test {
+protected:
+    void SetUp() override {
+        clear_faults();
+        old_dir = fs::current_path();
+        dir = fs::temp_directory_path() / ("pokomaru-sound-" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "game");
+        fs::current_path(dir);
+    }
+    void TearDown() override {
+        release_sound();
+        fs::current_path(old_dir);
+        fs::remove_all(dir);
+        unsetenv("SDL_AUDIODRIVER");
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        clear_faults();
+    }
+    void write_all_but(int missing) {
+        for (int i = 0; i < kSoundEffectCount; ++i)
+            if (i != missing) write_tone(dir / "game" / ("wave0" + std::to_string(i) + ".wav"), 0.2, 300 + 100 * i);
+    }
+    fs::path old_dir, dir;
+};
+
+TEST_F(SoundEffects, AnEffectIsReallyMixed) {
+    write_all_but(-1);
+    fs::path raw = dir / "mixed.raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "1", 1);
+    ASSERT_EQ(init_sound(), 0);
+    for (int i = 0; i < kSoundEffectCount; ++i) EXPECT_NE(effect_segments[i], nullptr) << i;
+    play_sound_effect(DropPlaced);
+    play_sound_effect(DropPlaced);  // the same effect overlaps itself
+    EXPECT_NE(effect_states[DropPlaced], nullptr);
+    SDL_Delay(400);
+    release_sound();
+    std::ifstream again(raw, std::ios::binary | std::ios::ate);
+    auto size = static_cast<std::size_t>(again.tellg());
+    again.seekg(0);
+    std::vector<std::int16_t> pcm(size / 2);
+    again.read(reinterpret_cast<char*>(pcm.data()), static_cast<std::streamsize>(pcm.size() * 2));
+    int loud = 0;
+    for (std::int16_t s : pcm)
+        if (std::abs(s) > 4000) ++loud;
+    EXPECT_GT(loud, 1000) << "the mixed stream holds no tone (" << pcm.size() << " samples)";
+}
+
+TEST_F(SoundEffects, AMissingFileSilencesOnlyThatEffect) {
+    write_all_but(DropLoose);
+    ASSERT_EQ(init_sound(), 0);
+    EXPECT_EQ(effect_segments[DropLoose], nullptr);
+    EXPECT_NE(effect_segments[PickUp], nullptr);
+    play_sound_effect(DropLoose);  // silent, and harmless
+    EXPECT_EQ(effect_states[DropLoose], nullptr);
+    play_sound_effect(PickUp);
+    EXPECT_NE(effect_states[PickUp], nullptr);
+    play_sound_effect(7);  // not an effect
+    play_sound_effect(-1);
+}
+
+TEST_F(SoundEffects, NoAudioDeviceStartsSilently) {
+    write_all_but(-1);
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    ASSERT_EQ(init_sound(), 0);
+    play_sound_effect(GameStart);
+    EXPECT_EQ(effect_states[GameStart], nullptr);
+}
+
+TEST_F(SoundEffects, NoDefaultAudioPathFailsTheStage) {
+    write_all_but(-1);
+    set_fault(Fault::AudioPath, true);
+    EXPECT_LT(init_sound(), 0);
+}
+
+TEST_F(SoundEffects, ADirectoryLongerThan260CharactersFailsTheStage) {
+    fs::path deep = dir;
+    while (deep.string().size() <= 300) deep /= std::string(40, 'd');
+    fs::create_directories(deep / "game");
+    fs::current_path(deep);
+    EXPECT_LT(init_sound(), 0);
+}
+
+TEST_F(SoundEffects, ReleaseLeavesNothingBehind) {
+    write_all_but(-1);
+    ASSERT_EQ(init_sound(), 0);
+    for (int i = 0; i < 20; ++i) play_sound_effect(i % kSoundEffectCount);
+    release_sound();
+    EXPECT_EQ(performance, nullptr);
+    for (int i = 0; i < kSoundEffectCount; ++i) {
+        EXPECT_EQ(effect_segments[i], nullptr);
+        EXPECT_EQ(effect_states[i], nullptr);
+    }
+}
+
+}  // namespace
