@@ -59,3 +59,22 @@ bool message_boxes_suppressed = false;
 
 void set_message_box_observer(MessageBoxObserver observer) { platform_detail::message_box_observer = observer; }
 void set_message_boxes_suppressed(bool suppressed) { platform_detail::message_boxes_suppressed = suppressed; }
+
+namespace {
+struct ManualClock {
+    bool on = false;
+    unsigned ms = 0;
+};
+ManualClock& manual_clock() {
+    static ManualClock c;
+    return c;
+}
+}  // namespace
+
+void set_manual_clock(bool on, unsigned start_ms) {
+    manual_clock().on = on;
+    manual_clock().ms = start_ms;
+}
+bool manual_clock_on() { return manual_clock().on; }
+unsigned manual_clock_ms() { return manual_clock().ms; }
+void advance_manual_clock(unsigned ms) { manual_clock().ms += ms; }

@@ -23,6 +23,13 @@ bool fault_injected(Fault fault);
 void set_fault(Fault fault, bool on);
 void clear_faults();  // forgets both the code-set faults and the environment
 
+// A clock that only moves when told: GetTickCount returns its value and
+// Sleep advances it instead of waiting, so replays run exactly and fast.
+void set_manual_clock(bool on, unsigned start_ms = 0);
+bool manual_clock_on();
+unsigned manual_clock_ms();
+void advance_manual_clock(unsigned ms);
+
 // Called with every message box the game shows (UTF-8), before it is shown.
 using MessageBoxObserver = void (*)(const std::string& caption, const std::string& text);
 void set_message_box_observer(MessageBoxObserver observer);

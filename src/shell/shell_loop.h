@@ -16,6 +16,10 @@ int start_up(HINSTANCE instance);
 void run_frame();
 void check_device();
 
+// One pass of the main loop: one message if any is waiting, else a frame.
+// False once the pass took WM_QUIT, whose exit code goes to exit_code.
+bool run_one_pass(int* exit_code);
+
 // Takes one message per pass, or runs a frame when none is waiting, until
 // WM_QUIT; returns its exit code.
 int run_main_loop();

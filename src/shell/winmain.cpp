@@ -45,18 +45,24 @@ void check_device() {
     }
 }
 
-int run_main_loop() {
+bool run_one_pass(int* exit_code) {
     MSG msg{};
-    for (;;) {
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-            if (msg.message == WM_QUIT) break;
-        } else {
-            run_frame();
-        }
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        run_frame();
+        return true;
     }
-    return static_cast<int>(msg.wParam);
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    if (msg.message != WM_QUIT) return true;
+    if (exit_code) *exit_code = static_cast<int>(msg.wParam);
+    return false;
+}
+
+int run_main_loop() {
+    int exit_code = 0;
+    while (run_one_pass(&exit_code)) {
+    }
+    return exit_code;
 }
 
 int start_up(HINSTANCE instance) {

@@ -317,9 +317,18 @@ void post_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam
     post(window, message, wparam, lparam);
 }
 
-DWORD GetTickCount() { return static_cast<DWORD>(SDL_GetTicks64() & 0xFFFFFFFFu); }
+DWORD GetTickCount() {
+    if (manual_clock_on()) return manual_clock_ms();
+    return static_cast<DWORD>(SDL_GetTicks64() & 0xFFFFFFFFu);
+}
 
-void Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
+void Sleep(DWORD milliseconds) {
+    if (manual_clock_on()) {
+        advance_manual_clock(milliseconds);
+        return;
+    }
+    SDL_Delay(milliseconds);
+}
 
 int MessageBoxA(HWND, const char* text_sjis, const char* caption_sjis, UINT) {
     std::string text = cp932_to_utf8(text_sjis);

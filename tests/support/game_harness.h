@@ -1,0 +1,48 @@
+// Runs the real game in this process, headless: start-up through the real
+// shell on SDL's offscreen video and dummy audio drivers, a manual clock,
+// window messages posted as the window system would, and a text dump of the
+// game state. Used by the replay tests, the whole-game tests and the fuzzer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace harness {
+
+// Starts the game from the repository root (so game/ is found); the record
+// file is redirected to a scratch folder so tests never touch the player's.
+// Returns false if start-up failed.
+bool start_game(unsigned seed = 1);
+void stop_game();
+bool game_running();
+
+void move(int x, int y);  // client pixels
+void press();
+void release();
+void escape();
+void activate(bool active);
+void resize(int client_width, int client_height);
+void close_window();
+
+// Runs passes of the main loop until the message queue is empty and one
+// frame has run; then frames until ms of game clock have passed.
+void frame();
+void wait_ms(unsigned ms);
+
+// Logical screen position to client pixels at the current window size.
+int client_x(double logical_x);
+int client_y(double logical_y);
+
+std::string dump_state();
+
+// Runs a replay script (one command a line; see replay files) and returns
+// the dumps it asked for.
+std::string run_script(const std::string& script, std::string* error);
+
+// The back buffer as ARGB rows, 1024 x 768.
+bool read_frame(std::vector<std::uint32_t>& pixels, int& width, int& height);
+
+int exit_code();
+
+}  // namespace harness
