@@ -20,8 +20,14 @@ FramePacing shell_pacing;
 
 namespace {
 
+HINSTANCE startup_instance = nullptr;
+
+// A failed stage is reported once; what the earlier stages made is then
+// released in the usual order (each release skips what does not exist), so
+// the process ends as tidily as after a normal run.
 int fail_startup(const char* message) {
     MessageBoxA(nullptr, message, shell_text::kStartupFailedCaption, 0);
+    release_all(startup_instance);
     return 0;
 }
 
@@ -66,6 +72,7 @@ int run_main_loop() {
 }
 
 int start_up(HINSTANCE instance) {
+    startup_instance = instance;
     game.title_button_state = HoverMunicipality;
     game.current_scene = Title;
     load_records();

@@ -1,0 +1,150 @@
+// Start-up in its fixed order: each failed stage shows its own message
+// under "初期化失敗" and start-up stops; a missing controller changes
+// nothing; a bad atlas file is a graphics failure, never a crash.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/graphics_objects.h"
+#include "platform/test_hooks.h"
+#include "scenes/game_state.h"
+#include "shell/main_window.h"
+#include "shell/shell_loop.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> boxes;
+
+class StartUp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        boxes.clear();
+        clear_faults();
+        set_message_box_observer([](const std::string& c, const std::string& t) { boxes.emplace_back(c, t); });
+        set_message_boxes_suppressed(true);
+        source = POKOMARU_SOURCE_DIR;
+        dir = fs::temp_directory_path() / ("pokomaru-startup-" + std::to_string(getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir / "game");
+        for (const auto& e : fs::directory_iterator(source / "game"))
+            if (e.path().filename() != "data_save.dat") fs::copy(e.path(), dir / "game" / e.path().filename());
+        fs::current_path(dir);
+        game = GameState{};
+    }
+    void TearDown() override {
+        clear_faults();
+        set_message_box_observer(nullptr);
+        fs::current_path(source);
+        fs::remove_all(dir);
+    }
+
+    // Runs start-up; on success shuts down again. Returns start_up's result.
+    int start() {
+        int ok = start_up(platform_instance());
+        if (ok) release_all(platform_instance());
+        EXPECT_EQ(main_window, nullptr);
+        EXPECT_EQ(device, nullptr);
+        return ok;
+    }
+
+    void expect_failure_message(const std::string& text) {
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].first, "初期化失敗");
+        EXPECT_EQ(boxes[0].second, text);
+    }
+
+    fs::path source, dir;
+};
+
+TEST_F(StartUp, SucceedsWithEveryStageAndNoController) {
+    EXPECT_EQ(start(), 1);
+    EXPECT_TRUE(boxes.empty());
+    // It can run again in the same process: everything was released.
+    EXPECT_EQ(start(), 1);
+}
+
+TEST_F(StartUp, WindowFailures) {
+    set_fault(Fault::RegisterClass, true);
+    EXPECT_EQ(start(), 0);
+    expect_failure_message("アプリケーションの初期化を失敗しました");
+    clear_faults();
+    boxes.clear();
+    set_fault(Fault::CreateWindow, true);
+    EXPECT_EQ(start(), 0);
+    expect_failure_message("アプリケーションの初期化を失敗しました");
+}
+
+TEST_F(StartUp, GraphicsFailures) {
+    for (Fault f : {Fault::Direct3D, Fault::AnyDevice}) {
+        clear_faults();
+        boxes.clear();
+        set_fault(f, true);
+        EXPECT_EQ(start(), 0);
+        expect_failure_message("DirectX Graphicsの初期化を失敗しました");
+    }
+}
+
+TEST_F(StartUp, WithoutAHardwareDeviceTheSoftwareOneIsUsed) {
+    set_fault(Fault::HardwareDevice, true);
+    EXPECT_EQ(start(), 1);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(StartUp, InputAndSoundFailures) {
+    set_fault(Fault::Keyboard, true);
+    EXPECT_EQ(start(), 0);
+    expect_failure_message("DirectX Input(Key)の初期化を失敗しました");
+    clear_faults();
+    boxes.clear();
+    set_fault(Fault::Mouse, true);
+    EXPECT_EQ(start(), 0);
+    expect_failure_message("DirectX Input(Mouse)の初期化を失敗しました");
+    clear_faults();
+    boxes.clear();
+    set_fault(Fault::AudioPath, true);
+    EXPECT_EQ(start(), 0);
+    expect_failure_message("DirectX Musicの初期化を失敗しました");
+    clear_faults();
+    boxes.clear();
+    set_fault(Fault::Controller, true);
+    EXPECT_EQ(start(), 1);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(StartUp, ABadAtlasFileIsAGraphicsFailure) {
+    const fs::path atlas = dir / "game" / "bitmap.png";
+    std::vector<char> good;
+    {
+        std::ifstream in(atlas, std::ios::binary);
+        good.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_GT(good.size(), 1000u);
+    auto write = [&](const std::vector<char>& bytes) {
+        std::ofstream out(atlas, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    };
+    std::vector<std::vector<char>> bad_files;
+    bad_files.push_back({});                                                  // empty
+    bad_files.emplace_back(good.begin(), good.begin() + good.size() / 2);     // truncated
+    bad_files.push_back(good);
+    for (std::size_t i = good.size() / 3; i < good.size() / 3 + 64; ++i) bad_files.back()[i] ^= 0x5A;  // corrupt
+    bad_files.emplace_back(std::vector<char>{'G', 'I', 'F', '8', '9', 'a', 0, 0});  // not a PNG
+    for (const auto& bytes : bad_files) {
+        boxes.clear();
+        write(bytes);
+        EXPECT_EQ(start(), 0);
+        expect_failure_message("DirectX Graphicsの初期化を失敗しました");
+    }
+    boxes.clear();
+    fs::remove(atlas);
+    EXPECT_EQ(start(), 0);
+    expect_failure_message("DirectX Graphicsの初期化を失敗しました");
+}
+
+}  // namespace
