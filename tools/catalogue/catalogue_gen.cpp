@@ -7,7 +7,7 @@
 // writes OUT_DIR/catalogue_data.cpp, OUT_DIR/ui_text.h and OUT_DIR/ui_text.cpp.
 // Every fault in the input (a wrong number of fields, a bad number, a text
 // that code page 932 cannot hold unchanged, a name that does not match the
-// piece geometry) is reported as "file:line: row N: ..." and nothing is
+// piece geometry) is reported as "file:line: error: row N: ..." and nothing is
 // written; the exit status is then 1, which stops the build.
 
 #include <iconv.h>
@@ -35,7 +35,7 @@ struct Errors {
     std::vector<std::string> messages;
     void add(const std::string& file, int line, int row, const std::string& what) {
         std::ostringstream out;
-        out << file << ':' << line << ": ";
+        out << file << ':' << line << ": error: ";
         if (row >= 0) out << "row " << row << ": ";
         out << what;
         messages.push_back(out.str());
@@ -502,7 +502,7 @@ int main(int argc, char** argv) {
     std::vector<UiText> texts = ui_texts(ui_path, errors);
 
     if (!errors.messages.empty()) {
-        for (const auto& message : errors.messages) std::fprintf(stderr, "%s: error\n", message.c_str());
+        for (const auto& message : errors.messages) std::fprintf(stderr, "%s\n", message.c_str());
         std::fprintf(stderr, "catalogue_gen: %zu error(s); nothing was written\n", errors.messages.size());
         return 1;
     }
