@@ -1,0 +1,97 @@
+#include "content/records.h"
+
+#include <cstdio>
+#include <string>
+
+#include "scenes/game_state.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace records_detail {
+
+bool fail_before_rename = false;
+
+namespace {
+
+constexpr const char* kTemporarySuffix = ".tmp";
+
+// A time that is not above 0, not below 3599, or not a number means no record.
+double clamped(double seconds) {
+    if (!(seconds > 0.0) || !(seconds < kNoRecordSeconds)) return kNoRecordSeconds;
+    return seconds;
+}
+
+// Forces the bytes of an open file onto the disk.
+bool flush_to_disk(std::FILE* file) {
+    if (std::fflush(file) != 0) return false;
+#if defined(_WIN32)
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+// Puts the new file in the old one's place in one step. On POSIX the folder
+// is synced too, so that the rename itself outlives a power cut.
+bool replace_file(const char* from, const char* to) {
+#if defined(_WIN32)
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+    if (std::rename(from, to) != 0) return false;
+    const std::string target(to);
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        fsync(fd);  // the new record is in place already; this only hardens it
+        close(fd);
+    }
+    return true;
+#endif
+}
+
+}  // namespace
+
+void load_records_from(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return;
+    for (double& best : game.best_seconds) {
+        // No check for the end of the file: a missing byte reads as -1 (EOF)
+        // and is added like any byte; the clamp then decides.
+        double value = 0.0;
+        value += 60.0 * std::fgetc(file);
+        value += std::fgetc(file);
+        best = clamped(value);
+    }
+    std::fclose(file);
+}
+
+void save_records_to(const char* path) {
+    const std::string temporary = std::string(path) + kTemporarySuffix;
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (!file) return;
+    bool ok = true;
+    for (double& best : game.best_seconds) {
+        best = clamped(best);
+        const int minutes = static_cast<int>(best / 60.0);
+        const int seconds = static_cast<int>(best - 60.0 * minutes);
+        ok = ok && std::fputc(minutes, file) != EOF;
+        ok = ok && std::fputc(seconds, file) != EOF;
+    }
+    ok = flush_to_disk(file) && ok;
+    ok = std::fclose(file) == 0 && ok;
+    ok = ok && !fail_before_rename;
+    if (!ok || !replace_file(temporary.c_str(), path)) std::remove(temporary.c_str());
+}
+
+}  // namespace records_detail
+
+void load_records() { records_detail::load_records_from(records_detail::kRecordPath); }
+
+void save_records() { records_detail::save_records_to(records_detail::kRecordPath); }

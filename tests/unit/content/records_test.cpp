@@ -1,0 +1,213 @@
+// The record file game/data_save.dat: how its four bytes read back as best
+// times (short, empty and out-of-range files included), how the times are
+// written, and that a failed write never costs the previous records.
+
+#include "content/records.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+
+#include "content_test_support.h"
+#include "scenes/game_state.h"
+
+namespace {
+
+using content_test::read_bytes;
+using content_test::ScratchFolder;
+using content_test::write_bytes;
+
+const char* const kRecord = "game/data_save.dat";
+const char* const kTemporary = "game/data_save.dat.tmp";
+
+class RecordFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(folder_.path().empty());
+        std::filesystem::create_directory("game");
+        game.best_seconds[0] = kNoRecordSeconds;
+        game.best_seconds[1] = kNoRecordSeconds;
+        records_detail::fail_before_rename = false;
+    }
+    void TearDown() override { records_detail::fail_before_rename = false; }
+
+    void load_from_bytes(const std::string& bytes) {
+        write_bytes(kRecord, bytes);
+        load_records();
+    }
+
+    ScratchFolder folder_{true};
+};
+
+std::string bytes(std::initializer_list<int> values) {
+    std::string out;
+    for (int v : values) out += static_cast<char>(v);
+    return out;
+}
+
+TEST_F(RecordFile, StartsWithoutRecords) {
+    GameState fresh;
+    EXPECT_EQ(fresh.best_seconds[0], 3599.0);
+    EXPECT_EQ(fresh.best_seconds[1], 3599.0);
+}
+
+TEST_F(RecordFile, MissingFileKeepsTheTimesInMemory) {
+    load_records();
+    EXPECT_EQ(game.best_seconds[0], 3599.0);
+    EXPECT_EQ(game.best_seconds[1], 3599.0);
+
+    game.best_seconds[0] = 125.7;
+    game.best_seconds[1] = 42.0;
+    load_records();
+    EXPECT_EQ(game.best_seconds[0], 125.7);
+    EXPECT_EQ(game.best_seconds[1], 42.0);
+}
+
+TEST_F(RecordFile, ReadsMinutesAndSecondsOfBothModes) {
+    load_from_bytes(bytes({1, 2, 3, 4}));
+    EXPECT_EQ(game.best_seconds[0], 62.0);
+    EXPECT_EQ(game.best_seconds[1], 184.0);
+}
+
+TEST_F(RecordFile, EmptyFileMeansNoRecords) {
+    game.best_seconds[0] = 100.0;
+    game.best_seconds[1] = 200.0;
+    load_from_bytes("");
+    EXPECT_EQ(game.best_seconds[0], 3599.0);
+    EXPECT_EQ(game.best_seconds[1], 3599.0);
+}
+
+TEST_F(RecordFile, MissingBytesCountAsMinusOne) {
+    load_from_bytes(bytes({5, 30}));
+    EXPECT_EQ(game.best_seconds[0], 330.0);
+    EXPECT_EQ(game.best_seconds[1], 3599.0);  // 60 x -1 + -1
+
+    // Three bytes: the mascot seconds byte is missing, 60 x 2 - 1 = 119.
+    load_from_bytes(bytes({5, 30, 2}));
+    EXPECT_EQ(game.best_seconds[1], 119.0);
+}
+
+TEST_F(RecordFile, OutOfRangeTimesMeanNoRecord) {
+    load_from_bytes(bytes({200, 0, 0, 0}));
+    EXPECT_EQ(game.best_seconds[0], 3599.0);  // 12000 s
+    EXPECT_EQ(game.best_seconds[1], 3599.0);  // zero is no record
+
+    load_from_bytes(bytes({59, 58, 59, 59}));
+    EXPECT_EQ(game.best_seconds[0], 3598.0);
+    EXPECT_EQ(game.best_seconds[1], 3599.0);
+
+    load_from_bytes(bytes({0, 255, 0, 1}));  // seconds above 59 still add up
+    EXPECT_EQ(game.best_seconds[0], 255.0);
+    EXPECT_EQ(game.best_seconds[1], 1.0);
+}
+
+TEST_F(RecordFile, ExtraBytesAreIgnored) {
+    load_from_bytes(bytes({1, 0, 2, 0, 9, 9, 9}));
+    EXPECT_EQ(game.best_seconds[0], 60.0);
+    EXPECT_EQ(game.best_seconds[1], 120.0);
+}
+
+TEST_F(RecordFile, SavesWholeMinutesAndSeconds) {
+    game.best_seconds[0] = 125.7;
+    game.best_seconds[1] = 3599.0;
+    save_records();
+    EXPECT_EQ(read_bytes(kRecord), bytes({2, 5, 59, 59}));
+    EXPECT_EQ(game.best_seconds[0], 125.7);  // the fraction stays in memory
+
+    load_records();
+    EXPECT_EQ(game.best_seconds[0], 125.0);
+    EXPECT_EQ(game.best_seconds[1], 3599.0);
+}
+
+TEST_F(RecordFile, SavingClampsTheTimesInMemory) {
+    game.best_seconds[0] = -5.0;
+    game.best_seconds[1] = std::numeric_limits<double>::quiet_NaN();
+    save_records();
+    EXPECT_EQ(game.best_seconds[0], 3599.0);
+    EXPECT_EQ(game.best_seconds[1], 3599.0);
+    EXPECT_EQ(read_bytes(kRecord), bytes({59, 59, 59, 59}));
+
+    game.best_seconds[0] = 0.0;
+    game.best_seconds[1] = 3599.5;
+    save_records();
+    EXPECT_EQ(game.best_seconds[0], 3599.0);
+    EXPECT_EQ(game.best_seconds[1], 3599.0);
+
+    game.best_seconds[0] = 0.5;  // above 0: a record of 0 minutes 0 seconds
+    game.best_seconds[1] = 3598.9;
+    save_records();
+    EXPECT_EQ(read_bytes(kRecord), bytes({0, 0, 59, 58}));
+}
+
+TEST_F(RecordFile, SaveReplacesTheOldFileAndLeavesNoTemporary) {
+    write_bytes(kRecord, bytes({10, 0, 20, 0}));
+    game.best_seconds[0] = 61.0;
+    game.best_seconds[1] = 62.0;
+    save_records();
+    EXPECT_EQ(read_bytes(kRecord), bytes({1, 1, 1, 2}));
+    EXPECT_FALSE(std::filesystem::exists(kTemporary));
+}
+
+TEST_F(RecordFile, FailureBeforeTheRenameKeepsTheOldRecordsWhole) {
+    const std::string old = bytes({10, 0, 20, 0});
+    write_bytes(kRecord, old);
+    game.best_seconds[0] = 61.0;
+    game.best_seconds[1] = 62.0;
+    records_detail::fail_before_rename = true;
+    save_records();
+    EXPECT_EQ(read_bytes(kRecord), old);
+    EXPECT_FALSE(std::filesystem::exists(kTemporary));
+
+    // The next read brings the older records back, as if nothing was written.
+    load_records();
+    EXPECT_EQ(game.best_seconds[0], 600.0);
+    EXPECT_EQ(game.best_seconds[1], 1200.0);
+}
+
+TEST_F(RecordFile, StaleTemporaryFromAnEarlierCrashDoesNotMatter) {
+    write_bytes(kRecord, bytes({1, 0, 2, 0}));
+    write_bytes(kTemporary, bytes({9, 9, 9, 9, 9, 9, 9, 9}));
+    load_records();
+    EXPECT_EQ(game.best_seconds[0], 60.0);
+
+    game.best_seconds[0] = 30.0;
+    save_records();
+    EXPECT_EQ(read_bytes(kRecord), bytes({0, 30, 2, 0}));
+    EXPECT_FALSE(std::filesystem::exists(kTemporary));
+}
+
+TEST_F(RecordFile, UnwritableFolderChangesNothing) {
+    std::filesystem::remove_all("game");
+    game.best_seconds[0] = 125.7;
+    game.best_seconds[1] = -1.0;  // would be clamped if the file had opened
+    save_records();
+    EXPECT_FALSE(std::filesystem::exists("game"));
+    EXPECT_EQ(game.best_seconds[0], 125.7);
+    EXPECT_EQ(game.best_seconds[1], -1.0);
+
+    // game is a plain file, so nothing can be made inside it.
+    write_bytes("game", "not a folder");
+    save_records();
+    EXPECT_EQ(read_bytes("game"), "not a folder");
+    EXPECT_EQ(game.best_seconds[1], -1.0);
+    load_records();
+    EXPECT_EQ(game.best_seconds[0], 125.7);
+}
+
+TEST_F(RecordFile, PathsOtherThanTheGameFolderWork) {
+    std::filesystem::create_directory("elsewhere");
+    game.best_seconds[0] = 75.0;
+    game.best_seconds[1] = 3000.0;
+    records_detail::save_records_to("elsewhere/records.dat");
+    EXPECT_EQ(read_bytes("elsewhere/records.dat"), bytes({1, 15, 50, 0}));
+    EXPECT_FALSE(std::filesystem::exists(kRecord));
+
+    game.best_seconds[0] = game.best_seconds[1] = 3599.0;
+    records_detail::load_records_from("elsewhere/records.dat");
+    EXPECT_EQ(game.best_seconds[0], 75.0);
+    EXPECT_EQ(game.best_seconds[1], 3000.0);
+}
+
+}  // namespace
