@@ -3,6 +3,7 @@
 #include "platform/graphics_objects.h"
 #include "scenes/scenes.h"
 #include "shell/main_window.h"
+#include "ui_text.h"
 
 IDirect3D9* d3d = nullptr;
 IDirect3DDevice9* device = nullptr;
@@ -24,10 +25,6 @@ namespace {
 constexpr D3DCOLOR kClearColour = 0xFF0000FF;
 constexpr DWORD kSpriteFlags = D3DXSPRITE_ALPHABLEND | D3DXSPRITE_DONOTSAVESTATE;
 
-// Face names as the game passes them, in code page 932.
-constexpr char kFaceMincho[] = "\x82\x6C\x82\x72 \x96\xBE\x92\xA9";         // ＭＳ 明朝
-constexpr char kFaceGothic[] = "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E";  // ＭＳ ゴシック
-constexpr char kFaceMeiryo[] = "\x83\x81\x83\x43\x83\x8A\x83\x49";          // メイリオ
 
 struct FontSpec {
     ID3DXFont** font;
@@ -37,10 +34,10 @@ struct FontSpec {
 };
 
 const FontSpec kFonts[] = {
-    {&font_mincho_144_bold, 144, 700, kFaceMincho}, {&font_gothic_28, 28, 400, kFaceGothic},
-    {&font_meiryo_64, 64, 400, kFaceMeiryo},        {&font_meiryo_32, 32, 400, kFaceMeiryo},
-    {&font_gothic_16a, 16, 400, kFaceGothic},       {&font_gothic_16b, 16, 400, kFaceGothic},
-    {&font_mincho_16, 16, 400, kFaceMincho},        {&font_gothic_16_bold, 16, 700, kFaceGothic},
+    {&font_mincho_144_bold, 144, 700, ui_text::kFaceMincho}, {&font_gothic_28, 28, 400, ui_text::kFaceGothic},
+    {&font_meiryo_64, 64, 400, ui_text::kFaceMeiryo},        {&font_meiryo_32, 32, 400, ui_text::kFaceMeiryo},
+    {&font_gothic_16a, 16, 400, ui_text::kFaceGothic},       {&font_gothic_16b, 16, 400, ui_text::kFaceGothic},
+    {&font_mincho_16, 16, 400, ui_text::kFaceMincho},        {&font_gothic_16_bold, 16, 700, ui_text::kFaceGothic},
 };
 
 template <typename T>

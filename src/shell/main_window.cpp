@@ -1,6 +1,6 @@
 #include "shell/main_window.h"
 
-#include "shell/shell_texts.h"
+#include "ui_text.h"
 #include "scenes/game_state.h"
 #include "scenes/scenes.h"
 
@@ -34,7 +34,7 @@ bool create_main_window(HINSTANCE instance) {
     // Centred by the logical size, not by the window's own, and lifted.
     int x = (GetSystemMetrics(SM_CXSCREEN) - kLogicalWidth) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - kLogicalHeight) / 2 - kLiftPixels;
-    main_window = CreateWindowExA(0, kClassName, shell_text::kWindowTitle, WS_OVERLAPPEDWINDOW, x, y, width, height,
+    main_window = CreateWindowExA(0, kClassName, ui_text::kWindowTitle, WS_OVERLAPPEDWINDOW, x, y, width, height,
                                   nullptr, nullptr, instance, nullptr);
     return main_window != nullptr;
 }

@@ -14,7 +14,7 @@
 #include "shell/frame_pacing.h"
 #include "shell/main_window.h"
 #include "shell/shell_loop.h"
-#include "shell/shell_texts.h"
+#include "ui_text.h"
 
 FramePacing shell_pacing;
 
@@ -26,7 +26,7 @@ HINSTANCE startup_instance = nullptr;
 // released in the usual order (each release skips what does not exist), so
 // the process ends as tidily as after a normal run.
 int fail_startup(const char* message) {
-    MessageBoxA(nullptr, message, shell_text::kStartupFailedCaption, 0);
+    MessageBoxA(nullptr, message, ui_text::kInitFailedCaption, 0);
     release_all(startup_instance);
     return 0;
 }
@@ -76,14 +76,14 @@ int start_up(HINSTANCE instance) {
     game.title_button_state = HoverMunicipality;
     game.current_scene = Title;
     load_records();
-    if (!create_main_window(instance)) return fail_startup(shell_text::kWindowFailed);
+    if (!create_main_window(instance)) return fail_startup(ui_text::kInitFailedApplication);
     ShowWindow(main_window, SW_SHOWNORMAL);
     UpdateWindow(main_window);
-    if (FAILED(init_graphics())) return fail_startup(shell_text::kGraphicsFailed);
-    if (FAILED(init_keyboard(instance))) return fail_startup(shell_text::kKeyboardFailed);
+    if (FAILED(init_graphics())) return fail_startup(ui_text::kInitFailedGraphics);
+    if (FAILED(init_keyboard(instance))) return fail_startup(ui_text::kInitFailedKeyboard);
     init_game_controller(instance);  // a missing controller is normal
-    if (FAILED(init_mouse(instance))) return fail_startup(shell_text::kMouseFailed);
-    if (FAILED(init_sound())) return fail_startup(shell_text::kSoundFailed);
+    if (FAILED(init_mouse(instance))) return fail_startup(ui_text::kInitFailedMouse);
+    if (FAILED(init_sound())) return fail_startup(ui_text::kInitFailedSound);
     shell_pacing = FramePacing{};
     shell_pacing.last_tick = GetTickCount();
     std::srand(static_cast<unsigned>(std::time(nullptr)));
