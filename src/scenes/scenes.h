@@ -23,5 +23,9 @@ bool pointer_in_logical_rect(double x0, double y0, double x1, double y1);
 // The layers of the current scene, drawn between the sprite batch's Begin
 // and End: background, buttons, pieces, texts.
 void draw_scene_layers();
+// Both piece sets, the mascot home slots and the hint button.
 void draw_pieces();
+// Play only: the readout of the client size, drawn under the pieces...
+void draw_window_size_readout();
+// ...and over them the info panel, the pieces-left count and the clock.
 void draw_play_hud();
