@@ -387,18 +387,51 @@ private:
 void paint_mascots(Image& atlas, const std::vector<MascotRow>& rows, const std::string& font_path) {
     Face face(font_path);
     constexpr int kHues = 19;  // 95 = 19 hues x 5 badge styles, every pair apart in one or the other
+    // Each style takes every hue once. Rows follow each other around the
+    // wheel in steps of 7/19; badges that would show the same character in
+    // the same style get hues as far apart as the free ones allow.
+    std::vector<int> slot(kMascotCount, -1);
+    for (int style = 0; style * kHues < kMascotCount; ++style) {
+        std::vector<bool> used(kHues, false);
+        const int first = style * kHues, last = std::min(kMascotCount, (style + 1) * kHues);
+        // Badges that share their character with another of the style choose first.
+        std::vector<int> order;
+        for (int pass = 0; pass < 2; ++pass)
+            for (int i = first; i < last; ++i) {
+                bool shared = false;
+                for (int j = first; j < last; ++j)
+                    shared = shared || (j != i && first_code_point(rows[size_t(j)].name) ==
+                                                      first_code_point(rows[size_t(i)].name));
+                if (shared == (pass == 0)) order.push_back(i);
+            }
+        for (int i : order) {
+            unsigned ch = first_code_point(rows[size_t(i)].name);
+            int best = -1, best_score = -1;
+            for (int k = 0; k < kHues; ++k) {
+                int cand = ((i - style * kHues + k) * 7) % kHues;
+                if (used[size_t(cand)]) continue;
+                int score = kHues;
+                for (int j = first; j < last; ++j)
+                    if (j != i && slot[size_t(j)] >= 0 && first_code_point(rows[size_t(j)].name) == ch) {
+                        int d = std::abs(slot[size_t(j)] - cand);
+                        score = std::min(score, std::min(d, kHues - d));
+                    }
+                if (score > best_score) { best_score = score; best = cand; }
+            }
+            used[size_t(best)] = true;
+            slot[size_t(i)] = best;
+        }
+    }
     for (int i = 0; i < kMascotCount; ++i) {
         int style = i / kHues;
-        double hue = (double(i % kHues) + 0.37 * style) / kHues;
-        // Spread neighbouring rows over the colour wheel (7 is prime to 19).
-        hue = std::fmod((i % kHues) * 7.0 / kHues + 0.37 * style / kHues + 0.02, 1.0);
+        double hue = std::fmod(slot[size_t(i)] / double(kHues) + 0.37 * style / kHues + 0.02, 1.0);
         Rgba disc, ring, glyph_col, glyph_shadow;
         float ring_w = 1.5f, inner_r = 0;
         int glyph_px = 19;
         switch (style) {
             case 0: disc = hsl(hue, 0.68, 0.52); ring = hsl(hue, 0.6, 0.32); glyph_col = rgb(253, 253, 250);
                     glyph_shadow = with_alpha(hsl(hue, 0.6, 0.22), 0.6f); break;
-            case 1: disc = hsl(hue, 0.80, 0.86); ring = hsl(hue, 0.62, 0.42); ring_w = 2.6f;
+            case 1: disc = hsl(hue, 0.85, 0.80); ring = hsl(hue, 0.62, 0.42); ring_w = 2.6f;
                     glyph_col = hsl(hue, 0.75, 0.28); glyph_shadow = with_alpha(kWhite, 0.0f); break;
             case 2: disc = hsl(hue, 0.50, 0.28); ring = hsl(hue, 0.75, 0.66); glyph_col = hsl(hue, 0.95, 0.86);
                     glyph_shadow = with_alpha(kBlack, 0.5f); break;
