@@ -171,12 +171,21 @@ void paint_municipalities(Image& atlas, const MapRings& rings, const std::vector
 void paint_background(Image& atlas, const MapRings& rings) {
     const int w = kBackground.right - kBackground.left, h = kBackground.bottom - kBackground.top;
     const int tw = kBackgroundTile.right - kBackgroundTile.left, th = kBackgroundTile.bottom - kBackgroundTile.top;
-    std::vector<Ring> all;
-    for (const auto& m : rings) all.insert(all.end(), m.begin(), m.end());
-    Frame f;
-    f.w = w;
-    f.h = h;
-    Field u = coverage(all, f);
+    // The prefecture as the sum of its pieces, so that the hairline seams
+    // between neighbours do not show in the guide.
+    Field u;
+    u.w = w;
+    u.h = h;
+    u.v.assign(size_t(w) * size_t(h), 0.0f);
+    for (int i = 0; i < kMunicipalityCount; ++i) {
+        Frame f = inner_frame(i);
+        Field c = coverage(rings[size_t(i)], f);
+        for (int y = 0; y < f.h; ++y)
+            for (int x = 0; x < f.w; ++x) {
+                int X = int(f.origin_x) + x, Y = int(f.origin_y) + y;
+                if (X < w && Y < h) u.at(X, Y) = std::min(1.0f, u.at(X, Y) + c.at(x, y));
+            }
+    }
     Field soft = blur(u, 1, 2);
     Field shadow = blur(u, 4, 3);
 
@@ -515,7 +524,7 @@ Image paint_window_icon(int size, const MapRings& rings, const std::vector<Munic
     return icon;
 }
 
-Image compose_solved_screen(const Image& atlas, bool with_mascots, bool with_buttons) {
+Image compose_solved_screen(const Image& atlas, bool with_map, bool with_mascots, bool with_buttons) {
     Image screen(1024, 768);
     const int bw = kBackground.right - kBackground.left, bh = kBackground.bottom - kBackground.top;
     const int tw = kBackgroundTile.right - kBackgroundTile.left, th = kBackgroundTile.bottom - kBackgroundTile.top;
@@ -531,7 +540,7 @@ Image compose_solved_screen(const Image& atlas, bool with_mascots, bool with_but
         screen.draw(atlas, kHintButton.left, kHintButton.top, 32, 32, 976, 16);
         screen.draw(atlas, kHintButtonPressed.left, kHintButtonPressed.top, 32, 32, 940, 16);
     }
-    for (int i = kMunicipalityCount - 1; i >= 0; --i) {
+    for (int i = kMunicipalityCount - 1; i >= 0 && with_map; --i) {
         const auto& g = kMunicipalities[i];
         screen.draw(atlas, g.atlas_x + kMarginPixels, g.atlas_y + kMarginPixels, g.width - 2 * kMarginPixels,
                     g.height - 2 * kMarginPixels, g.home_x + kMarginPixels, g.home_y + kMarginPixels);

@@ -26,8 +26,9 @@ Image paint_window_icon(int size, const MapRings& rings, const std::vector<Munic
 // The installed Japanese gothic face, found through fontconfig; empty when none.
 std::string find_japanese_font();
 
-// The title screen as the game lays it out (background, band, buttons,
-// pieces at home, mascots at home when `with_mascots`), for looking at.
-Image compose_solved_screen(const Image& atlas, bool with_mascots, bool with_buttons);
+// A screen laid out as the game draws it (background and band, then the
+// buttons, the pieces at home and the mascots at home, each when asked
+// for), for looking at.
+Image compose_solved_screen(const Image& atlas, bool with_map, bool with_mascots, bool with_buttons);
 
 }  // namespace atlas

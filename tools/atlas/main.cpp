@@ -115,8 +115,9 @@ int main(int argc, char** argv) {
             }
         }
         if (opt.count("preview")) {
-            atlas::write_png(opt["preview"] + "/solved_map.png", atlas::compose_solved_screen(image, false, false));
-            atlas::write_png(opt["preview"] + "/title.png", atlas::compose_solved_screen(image, true, true));
+            atlas::write_png(opt["preview"] + "/solved_map.png", atlas::compose_solved_screen(image, true, false, false));
+            atlas::write_png(opt["preview"] + "/empty_board.png", atlas::compose_solved_screen(image, false, false, true));
+            atlas::write_png(opt["preview"] + "/title.png", atlas::compose_solved_screen(image, true, true, true));
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "atlas_tool: error: %s\n", e.what());

@@ -247,8 +247,14 @@ std::vector<std::vector<Ring>> fit_map(const Boundaries& boundaries, FitReport& 
 
     // Fold check over the map area.
     double min_j = std::numeric_limits<double>::max();
-    for (double y = 0; y <= 572; y += 4)
-        for (double x = 0; x <= 1024; x += 4) {
+    for (double y = 0; y <= 572; y += 2)
+        for (double x = 0; x <= 1024; x += 2) {
+            bool on_map = false;
+            for (int i = 0; i < n && !on_map; ++i) {
+                Box b = drawn_box(i);
+                on_map = x >= b.left && x <= b.right && y >= b.top && y <= b.bottom;
+            }
+            if (!on_map) continue;
             Point a = warp({x, y}), bx1 = warp({x + 1, y}), by1 = warp({x, y + 1});
             double j = (bx1.x - a.x) * (by1.y - a.y) - (bx1.y - a.y) * (by1.x - a.x);
             min_j = std::min(min_j, j);

@@ -24,7 +24,7 @@ struct FitReport {
     double snap_max = 0;                // largest vertex move of the final snap
     int iterations = 0;
     int control_points = 0;
-    double min_jacobian = 0;            // smallest area ratio of the warp over the map (>0: no folds)
+    double min_jacobian = 0;            // smallest area ratio of the warp within the pieces' boxes (>0: no folds)
 };
 
 // Rings in screen pixels, indexed by catalogue row; each row's bounding
