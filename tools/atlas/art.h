@@ -1,0 +1,34 @@
+// The pictures of the atlas: the map pieces, the background with its guide
+// of the prefecture, the buttons, the hint button, the slot marker, the
+// mascot badges, and the window icon.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "geodata.h"
+#include "image.h"
+
+namespace atlas {
+
+using MapRings = std::vector<std::vector<Ring>>;  // screen pixels, by catalogue row
+
+// Writes every municipality into its atlas cell; the drawn part of each
+// cell (less its margin) is what lies under the piece's home on screen.
+void paint_municipalities(Image& atlas, const MapRings& rings, const std::vector<MunicipalityRow>& rows);
+void paint_background(Image& atlas, const MapRings& rings);
+void paint_buttons(Image& atlas);
+void paint_hint_button_and_marker(Image& atlas);
+// Throws std::runtime_error when the font cannot be read or lacks a glyph.
+void paint_mascots(Image& atlas, const std::vector<MascotRow>& rows, const std::string& font_path);
+Image paint_window_icon(int size, const MapRings& rings, const std::vector<MunicipalityRow>& rows);
+
+// The installed Japanese gothic face, found through fontconfig; empty when none.
+std::string find_japanese_font();
+
+// A screen laid out as the game draws it (background and band, then the
+// buttons, the pieces at home and the mascots at home, each when asked
+// for), for looking at.
+Image compose_solved_screen(const Image& atlas, bool with_map, bool with_mascots, bool with_buttons);
+
+}  // namespace atlas
