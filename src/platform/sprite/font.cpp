@@ -80,7 +80,8 @@ bool find_face(const std::string& family, bool bold, FaceChoice& out) {
         if (supports_japanese(font) && FcPatternGetString(font, FC_FILE, 0, &file) == FcResultMatch &&
             FcPatternGetBool(font, FC_SCALABLE, 0, &scalable) == FcResultMatch && scalable) {
             FcPatternGetInteger(font, FC_INDEX, 0, &index);
-            FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
+            // The face's own weight: the prepared pattern reports the one asked for.
+            FcPatternGetInteger(sorted->fonts[i], FC_WEIGHT, 0, &weight);
             FcPatternGetString(font, FC_FAMILY, 0, &name);
             out.file = reinterpret_cast<const char*>(file);
             out.family = name ? reinterpret_cast<const char*>(name) : "";
@@ -318,6 +319,10 @@ bool Font::place(int width, int height, int& page, int& x, int& y) {
     }
     const BackendTexture texture = backend_->create_texture(page_side_, page_side_);
     if (!texture) return false;
+    // Transparent white, not black, between glyphs: filtering at a glyph's
+    // edge then blends only coverage, never a dark fringe.
+    glyph_texels_.assign(static_cast<std::size_t>(page_side_) * page_side_, 0x00FFFFFFu);
+    backend_->update_texture(texture, 0, 0, page_side_, page_side_, glyph_texels_.data(), page_side_);
     pages_.push_back({texture, 0, 0, 0});
     return place(width, height, page, x, y);
 }
