@@ -89,7 +89,9 @@ public:
 
     bool draw_triangles(BackendTexture handle, const SpriteVertex* vertices, int vertex_count,
                         const std::uint16_t* indices, int index_count, BlendMode mode) override {
-        if (lost || !renderer) return false;
+        // A lost device accepts drawing and shows nothing, as Direct3D does.
+        if (lost) return true;
+        if (!renderer) return false;
         Entry* e = find(handle);
         if (!e || !e->texture || vertex_count <= 0 || index_count <= 0) return false;
         sdl_vertices_.resize(static_cast<std::size_t>(vertex_count));
