@@ -22,6 +22,11 @@ constexpr DWORD OUT_DEFAULT_PRECIS = 0;
 constexpr DWORD DEFAULT_QUALITY = 0;
 constexpr DWORD DEFAULT_PITCH = 0;
 constexpr DWORD FF_DONTCARE = 0;
+constexpr DWORD FW_NORMAL = 400;
+constexpr DWORD FW_BOLD = 700;
+
+// A file that is missing, unreadable or not a valid image.
+constexpr HRESULT D3DXERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59u);
 
 class IDirect3DTexture9 {
 public:

@@ -1,0 +1,63 @@
+#include <cstdio>
+
+#include "platform/sprite/sprite_objects.h"
+
+ManagedTexture::ManagedTexture(RenderBackend* backend, BackendTexture handle, TextureImage image)
+    : backend_(backend), handle_(handle), image_(std::move(image)) {}
+
+ManagedTexture::~ManagedTexture() {
+    if (backend_ && handle_) backend_->destroy_texture(handle_);
+}
+
+DWORD ManagedTexture::GetLevelCount() { return static_cast<DWORD>(image_.levels.size()); }
+
+UINT ManagedTexture::Release() {
+    const UINT left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+const ArgbImage* ManagedTexture::level(unsigned index) const {
+    return index < image_.levels.size() ? &image_.levels[index] : nullptr;
+}
+
+HRESULT create_texture_from_image(RenderBackend* backend, TextureImage image, IDirect3DTexture9** texture) {
+    if (!texture) return D3DERR_INVALIDCALL;
+    *texture = nullptr;
+    if (!backend || image.levels.empty()) return D3DERR_INVALIDCALL;
+    const ArgbImage& top = image.levels[0];
+    const BackendTexture handle = backend->create_texture(top.width, top.height);
+    if (!handle) return D3DERR_OUTOFVIDEOMEMORY;
+    if (!backend->update_texture(handle, 0, 0, top.width, top.height, top.texels.data(), top.width)) {
+        backend->destroy_texture(handle);
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = new ManagedTexture(backend, handle, std::move(image));
+    return S_OK;
+}
+
+HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* path, UINT width, UINT height,
+                                     UINT mip_levels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
+                                     DWORD mip_filter, D3DCOLOR colour_key, void* source_info, void* palette,
+                                     IDirect3DTexture9** texture) {
+    if (!texture) return D3DERR_INVALIDCALL;
+    *texture = nullptr;
+    if (!device || !device->backend() || !path) return D3DERR_INVALIDCALL;
+    RenderBackend* backend = device->backend();
+
+    TextureRequest request;
+    request.width = width;
+    request.height = height;
+    request.mip_levels = mip_levels;
+    request.colour_key = colour_key;
+    request.max_texture_size = backend->max_texture_size();
+    TextureImage image;
+    const ImageError error = load_texture_image(path, request, image);
+    if (error != ImageError::None) {
+        char message[512];
+        std::snprintf(message, sizeof message, "D3DXCreateTextureFromFileExA: %s: %s", path, image_error_text(error));
+        d3dx_debug_message(message);
+        return error == ImageError::OutOfMemory ? E_OUTOFMEMORY : D3DXERR_INVALIDDATA;
+    }
+    return create_texture_from_image(backend, std::move(image), texture);
+}

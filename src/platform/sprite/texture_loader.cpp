@@ -1,0 +1,370 @@
+#include "platform/sprite/texture_loader.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+const char* image_error_text(ImageError error) {
+    switch (error) {
+        case ImageError::None: return "no error";
+        case ImageError::CannotOpen: return "the file cannot be opened";
+        case ImageError::NotPng: return "the file is not a PNG image";
+        case ImageError::Corrupt: return "the PNG image is truncated or corrupt";
+        case ImageError::TooLarge: return "the image is too large";
+        case ImageError::OutOfMemory: return "out of memory";
+    }
+    return "unknown error";
+}
+
+namespace {
+
+struct MemoryReader {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t offset;
+};
+
+// What the libpng callbacks report back; it lives outside the setjmp frame
+// so nothing with a destructor is skipped by a longjmp.
+struct DecodeContext {
+    MemoryReader reader;
+    ImageError error = ImageError::None;
+    DecodedImage* out = nullptr;
+    std::vector<png_bytep> rows;
+};
+
+void read_from_memory(png_structp png, png_bytep dest, png_size_t length) {
+    auto* context = static_cast<DecodeContext*>(png_get_io_ptr(png));
+    MemoryReader& r = context->reader;
+    if (length > r.size - r.offset) {
+        context->error = ImageError::Corrupt;
+        png_error(png, "truncated");
+    }
+    std::memcpy(dest, r.data + r.offset, length);
+    r.offset += length;
+}
+
+void on_png_error(png_structp png, png_const_charp) {
+    auto* context = static_cast<DecodeContext*>(png_get_error_ptr(png));
+    if (context->error == ImageError::None) context->error = ImageError::Corrupt;
+    png_longjmp(png, 1);
+}
+
+void on_png_warning(png_structp, png_const_charp) {}
+
+bool allocate(DecodeContext& context, int width, int height) {
+    try {
+        ArgbImage& image = context.out->image;
+        image.width = width;
+        image.height = height;
+        image.texels.assign(static_cast<std::size_t>(width) * height, 0);
+        context.rows.resize(static_cast<std::size_t>(height));
+        for (int y = 0; y < height; ++y)
+            context.rows[y] = reinterpret_cast<png_bytep>(image.texels.data() + static_cast<std::size_t>(y) * width);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// Holds only trivially destructible locals: libpng leaves it by longjmp.
+bool run_decoder(png_structp png, png_infop info, DecodeContext* context) {
+    if (setjmp(png_jmpbuf(png))) return false;
+
+    png_set_read_fn(png, context, read_from_memory);
+    png_set_chunk_malloc_max(png, 64u << 20);
+    png_read_info(png, info);
+
+    png_uint_32 width = 0, height = 0;
+    int bit_depth = 0, colour_type = 0, interlace = 0;
+    png_get_IHDR(png, info, &width, &height, &bit_depth, &colour_type, &interlace, nullptr, nullptr);
+    if (width == 0 || height == 0 || width > static_cast<png_uint_32>(max_image_side) ||
+        height > static_cast<png_uint_32>(max_image_side) ||
+        static_cast<std::size_t>(width) * height > max_image_texels) {
+        context->error = ImageError::TooLarge;
+        return false;
+    }
+
+    const bool has_trns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    context->out->has_alpha = has_trns || (colour_type & PNG_COLOR_MASK_ALPHA) != 0;
+
+    // Everything becomes 8-bit B, G, R, A bytes: 0xAARRGGBB in a
+    // little-endian 32-bit word.
+    png_set_expand(png);  // palette → RGB, gray below 8 bits → 8 bits, tRNS → alpha
+    if (bit_depth == 16) png_set_scale_16(png);
+    if ((colour_type & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png);
+    if (!context->out->has_alpha) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_bgr(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) != static_cast<std::size_t>(width) * 4) {
+        context->error = ImageError::Corrupt;
+        return false;
+    }
+
+    if (!allocate(*context, static_cast<int>(width), static_cast<int>(height))) {
+        context->error = ImageError::OutOfMemory;
+        return false;
+    }
+    png_read_image(png, context->rows.data());
+    png_read_end(png, nullptr);
+    return true;
+}
+
+}  // namespace
+
+ImageError decode_png(const std::uint8_t* data, std::size_t size, DecodedImage& out) {
+    out = DecodedImage{};
+    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return ImageError::NotPng;
+
+    // IHDR must come first; its size is judged before libpng allocates for it.
+    if (size >= 24 && std::memcmp(data + 12, "IHDR", 4) == 0) {
+        auto be32 = [&](std::size_t at) {
+            return std::uint32_t{data[at]} << 24 | std::uint32_t{data[at + 1]} << 16 | std::uint32_t{data[at + 2]} << 8 |
+                   data[at + 3];
+        };
+        const std::uint32_t width = be32(16), height = be32(20);
+        if (width > static_cast<std::uint32_t>(max_image_side) || height > static_cast<std::uint32_t>(max_image_side) ||
+            static_cast<std::size_t>(width) * height > max_image_texels)
+            return ImageError::TooLarge;
+    }
+
+    DecodeContext context;
+    context.reader = MemoryReader{data, size, 0};
+    context.out = &out;
+
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &context, on_png_error, on_png_warning);
+    if (!png) return ImageError::OutOfMemory;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return ImageError::OutOfMemory;
+    }
+    const bool ok = run_decoder(png, info, &context);
+    png_destroy_read_struct(&png, &info, nullptr);
+    if (!ok) {
+        out = DecodedImage{};
+        return context.error == ImageError::None ? ImageError::Corrupt : context.error;
+    }
+    return ImageError::None;
+}
+
+ImageError decode_png_file(const char* path, DecodedImage& out) {
+    out = DecodedImage{};
+    if (!path) return ImageError::CannotOpen;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return ImageError::CannotOpen;
+    std::vector<std::uint8_t> bytes;
+    ImageError error = ImageError::None;
+    try {
+        std::uint8_t buffer[65536];
+        std::size_t n;
+        // A valid image within the limits compresses far below this.
+        constexpr std::size_t max_file_size = std::size_t{512} << 20;
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+            if (bytes.size() + n > max_file_size) {
+                error = ImageError::TooLarge;
+                break;
+            }
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        }
+        if (error == ImageError::None && std::ferror(file)) error = ImageError::CannotOpen;
+    } catch (const std::bad_alloc&) {
+        error = ImageError::OutOfMemory;
+    }
+    std::fclose(file);
+    if (error != ImageError::None) return error;
+    return decode_png(bytes.data(), bytes.size(), out);
+}
+
+std::uint32_t round_up_to_power_of_two(std::uint32_t n) {
+    std::uint32_t p = 1;
+    while (p < n && p < 0x80000000u) p <<= 1;
+    return p;
+}
+
+namespace {
+
+struct Tap {
+    int first;                  // first source index
+    std::vector<float> weights;  // normalised
+};
+
+// The taps of a one-dimensional tent filter from src_size to dst_size.
+std::vector<Tap> tent_taps(int src_size, int dst_size) {
+    std::vector<Tap> taps(static_cast<std::size_t>(dst_size));
+    const double scale = static_cast<double>(src_size) / dst_size;
+    const double radius = std::max(1.0, scale);
+    for (int d = 0; d < dst_size; ++d) {
+        const double centre = (d + 0.5) * scale - 0.5;  // in source texel centres
+        int lo = static_cast<int>(std::ceil(centre - radius));
+        int hi = static_cast<int>(std::floor(centre + radius));
+        Tap& tap = taps[d];
+        std::vector<std::pair<int, double>> raw;
+        double sum = 0;
+        for (int s = lo; s <= hi; ++s) {
+            const double w = 1.0 - std::abs(s - centre) / radius;
+            if (w <= 0) continue;
+            raw.emplace_back(std::clamp(s, 0, src_size - 1), w);
+            sum += w;
+        }
+        if (raw.empty()) raw.emplace_back(std::clamp(static_cast<int>(std::lround(centre)), 0, src_size - 1), sum = 1.0);
+        // Clamped edge taps may repeat an index; fold them into a dense run.
+        int first = raw.front().first, last = raw.front().first;
+        for (auto& [s, w] : raw) first = std::min(first, s), last = std::max(last, s);
+        tap.first = first;
+        tap.weights.assign(static_cast<std::size_t>(last - first + 1), 0.0f);
+        for (auto& [s, w] : raw) tap.weights[s - first] += static_cast<float>(w / sum);
+    }
+    return taps;
+}
+
+struct Rgba {
+    float c[4];
+};
+
+inline Rgba unpack(std::uint32_t v) {
+    return {{float(v >> 24 & 0xFF), float(v >> 16 & 0xFF), float(v >> 8 & 0xFF), float(v & 0xFF)}};
+}
+
+inline std::uint32_t pack(const float c[4]) {
+    std::uint32_t out = 0;
+    for (int i = 0; i < 4; ++i) {
+        const int v = std::clamp(static_cast<int>(c[i] + 0.5f), 0, 255);
+        out = (out << 8) | static_cast<std::uint32_t>(v);
+    }
+    return out;
+}
+
+}  // namespace
+
+ArgbImage resize_triangle(const ArgbImage& source, int width, int height) {
+    if (width == source.width && height == source.height) return source;
+    ArgbImage out;
+    if (width <= 0 || height <= 0 || source.width <= 0 || source.height <= 0) return out;
+
+    // Horizontal pass into floats, then vertical pass into texels.
+    const std::vector<Tap> xtaps = tent_taps(source.width, width);
+    const std::vector<Tap> ytaps = tent_taps(source.height, height);
+    std::vector<Rgba> mid(static_cast<std::size_t>(width) * source.height);
+    for (int y = 0; y < source.height; ++y) {
+        const std::uint32_t* row = &source.texels[static_cast<std::size_t>(y) * source.width];
+        for (int x = 0; x < width; ++x) {
+            const Tap& tap = xtaps[x];
+            Rgba acc{{0, 0, 0, 0}};
+            for (std::size_t k = 0; k < tap.weights.size(); ++k) {
+                const Rgba s = unpack(row[tap.first + k]);
+                for (int i = 0; i < 4; ++i) acc.c[i] += s.c[i] * tap.weights[k];
+            }
+            mid[static_cast<std::size_t>(y) * width + x] = acc;
+        }
+    }
+    out.width = width;
+    out.height = height;
+    out.texels.resize(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const Tap& tap = ytaps[y];
+        for (int x = 0; x < width; ++x) {
+            float acc[4] = {0, 0, 0, 0};
+            for (std::size_t k = 0; k < tap.weights.size(); ++k) {
+                const Rgba& s = mid[static_cast<std::size_t>(tap.first + k) * width + x];
+                for (int i = 0; i < 4; ++i) acc[i] += s.c[i] * tap.weights[k];
+            }
+            out.texels[static_cast<std::size_t>(y) * width + x] = pack(acc);
+        }
+    }
+    return out;
+}
+
+std::size_t apply_colour_key(ArgbImage& image, std::uint32_t key) {
+    std::size_t count = 0;
+    for (std::uint32_t& t : image.texels)
+        if (t == key) t = 0, ++count;
+    return count;
+}
+
+unsigned full_mip_level_count(int width, int height) {
+    unsigned levels = 1;
+    while (width > 1 || height > 1) {
+        width = std::max(1, width / 2);
+        height = std::max(1, height / 2);
+        ++levels;
+    }
+    return levels;
+}
+
+std::vector<ArgbImage> build_mip_chain(ArgbImage top, unsigned level_count) {
+    const unsigned full = full_mip_level_count(top.width, top.height);
+    const unsigned count = level_count == 0 ? full : std::min(level_count, full);
+    std::vector<ArgbImage> levels;
+    levels.reserve(count);
+    levels.push_back(std::move(top));
+    while (levels.size() < count) {
+        const ArgbImage& up = levels.back();
+        ArgbImage down;
+        down.width = std::max(1, up.width / 2);
+        down.height = std::max(1, up.height / 2);
+        down.texels.resize(static_cast<std::size_t>(down.width) * down.height);
+        const int sx = up.width > 1 ? 2 : 1;
+        const int sy = up.height > 1 ? 2 : 1;
+        const unsigned n = static_cast<unsigned>(sx * sy);
+        for (int y = 0; y < down.height; ++y) {
+            for (int x = 0; x < down.width; ++x) {
+                unsigned sum[4] = {0, 0, 0, 0};
+                for (int dy = 0; dy < sy; ++dy)
+                    for (int dx = 0; dx < sx; ++dx) {
+                        const std::uint32_t t = up.at(x * sx + dx, y * sy + dy);
+                        for (int i = 0; i < 4; ++i) sum[i] += t >> (24 - 8 * i) & 0xFF;
+                    }
+                std::uint32_t v = 0;
+                for (int i = 0; i < 4; ++i) v = (v << 8) | ((sum[i] + n / 2) / n);
+                down.texels[static_cast<std::size_t>(y) * down.width + x] = v;
+            }
+        }
+        levels.push_back(std::move(down));
+    }
+    return levels;
+}
+
+void make_texture_image(DecodedImage decoded, const TextureRequest& request, TextureImage& out) {
+    out = TextureImage{};
+    ArgbImage& image = decoded.image;
+    out.source_width = image.width;
+    out.source_height = image.height;
+    constexpr std::uint32_t from_file = 0xFFFFFFFFu;
+    auto side = [&](std::uint32_t wanted, int source) {
+        std::uint32_t s = (wanted == 0 || wanted == from_file) ? round_up_to_power_of_two(static_cast<std::uint32_t>(source))
+                                                               : wanted;
+        const std::uint32_t limit = static_cast<std::uint32_t>(std::max(1, request.max_texture_size));
+        return static_cast<int>(std::min(s, limit));
+    };
+    const int width = side(request.width, image.width);
+    const int height = side(request.height, image.height);
+
+    ArgbImage top = (width == image.width && height == image.height) ? std::move(image)
+                                                                     : resize_triangle(image, width, height);
+    decoded.image = ArgbImage{};
+    out.has_alpha = decoded.has_alpha || request.colour_key != 0;
+    if (request.colour_key != 0) apply_colour_key(top, request.colour_key);
+    const unsigned levels = request.mip_levels == from_file ? 0 : request.mip_levels;
+    out.levels = build_mip_chain(std::move(top), levels);
+}
+
+ImageError load_texture_image(const char* path, const TextureRequest& request, TextureImage& out) {
+    out = TextureImage{};
+    DecodedImage decoded;
+    const ImageError error = decode_png_file(path, decoded);
+    if (error != ImageError::None) return error;
+    try {
+        make_texture_image(std::move(decoded), request, out);
+    } catch (const std::bad_alloc&) {
+        out = TextureImage{};
+        return ImageError::OutOfMemory;
+    }
+    return ImageError::None;
+}

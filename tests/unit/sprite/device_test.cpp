@@ -1,0 +1,353 @@
+// The SDL graphics device, headless (offscreen video driver): the game's
+// three creation attempts with their fallback, the blue clear, pixel-exact
+// sprites, the colour key, text, and a lost device that comes back with its
+// textures without reloading anything.
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <random>
+#include <string>
+
+#include "platform/sdl/graphics_sdl.h"
+#include "platform/sdl/sdl_window.h"
+#include "platform/sprite/d3dx.h"
+#include "platform/sprite/sprite_objects.h"
+#include "png_files.h"
+#include "sjis_text.h"
+
+namespace {
+
+constexpr D3DCOLOR blue = 0xFF0000FF;
+
+D3DPRESENT_PARAMETERS game_params(HWND window) {
+    D3DPRESENT_PARAMETERS p{};
+    p.BackBufferFormat = D3DFMT_UNKNOWN;
+    p.BackBufferCount = 1;
+    p.MultiSampleType = D3DMULTISAMPLE_NONE;
+    p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    p.hDeviceWindow = window;
+    p.Windowed = 1;
+    p.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    return p;
+}
+
+// The game's three attempts, in its order; returns how many failed first.
+int create_like_the_game(IDirect3D9* d3d, HWND window, D3DPRESENT_PARAMETERS& params, IDirect3DDevice9** device) {
+    const std::pair<D3DDEVTYPE, DWORD> attempts[] = {
+        {D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING},
+        {D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+        {D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+    };
+    int failed = 0;
+    for (auto [type, behaviour] : attempts) {
+        if (SUCCEEDED(d3d->CreateDevice(D3DADAPTER_DEFAULT, type, window, behaviour, &params, device))) return failed;
+        EXPECT_EQ(*device, nullptr);
+        ++failed;
+    }
+    return failed;
+}
+
+class SdlWindowFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
+        window_.sdl = SDL_CreateWindow("device test", 0, 0, 1024, 768, SDL_WINDOW_HIDDEN);
+        ASSERT_NE(window_.sdl, nullptr) << SDL_GetError();
+        d3d = Direct3DCreate9(D3D_SDK_VERSION);
+        ASSERT_NE(d3d, nullptr);
+        params = game_params(&window_);
+    }
+    void TearDown() override {
+        for (IDirect3DTexture9* t : textures) t->Release();
+        if (sprite) sprite->Release();
+        if (font) font->Release();
+        if (device) device->Release();
+        if (d3d) d3d->Release();
+        if (window_.sdl) SDL_DestroyWindow(window_.sdl);
+        sdl_graphics_refuse_renderers(RefuseNone);
+    }
+
+    HWND window() { return &window_; }
+
+    std::vector<std::uint32_t> back_buffer() {
+        std::vector<std::uint32_t> pixels;
+        int w = 0, h = 0;
+        EXPECT_TRUE(device->read_back_buffer(pixels, w, h));
+        EXPECT_EQ(w, 1024);
+        EXPECT_EQ(h, 768);
+        return pixels;
+    }
+
+    PlatformWindow window_;
+    IDirect3D9* d3d = nullptr;
+    IDirect3DDevice9* device = nullptr;
+    D3DPRESENT_PARAMETERS params{};
+    ID3DXSprite* sprite = nullptr;
+    ID3DXFont* font = nullptr;
+    std::vector<IDirect3DTexture9*> textures;
+};
+
+}  // namespace
+
+// --- Creation --------------------------------------------------------------
+
+using DeviceCreation = SdlWindowFixture;
+
+TEST_F(DeviceCreation, FirstAttemptTakesTheClientSizeAndWritesItBack) {
+    const int failed = create_like_the_game(d3d, window(), params, &device);
+    ASSERT_LT(failed, 3);
+    ASSERT_NE(device, nullptr);
+    EXPECT_EQ(params.BackBufferWidth, 1024u);
+    EXPECT_EQ(params.BackBufferHeight, 768u);
+    RecordProperty("renderer", sdl_graphics_renderer_name(device));
+}
+
+TEST_F(DeviceCreation, WithoutAcceleratedRenderersTheReferenceKindUsesTheSoftwareRenderer) {
+    sdl_graphics_refuse_renderers(RefuseAccelerated);
+    EXPECT_EQ(create_like_the_game(d3d, window(), params, &device), 2);
+    ASSERT_NE(device, nullptr);
+    EXPECT_STREQ(sdl_graphics_renderer_name(device), "software");
+    EXPECT_EQ(params.BackBufferWidth, 1024u);
+}
+
+TEST_F(DeviceCreation, WhenEveryKindIsRefusedAllThreeAttemptsFailAndTheWindowStaysUsable) {
+    sdl_graphics_refuse_renderers(RefuseAccelerated | RefuseSoftware);
+    EXPECT_EQ(create_like_the_game(d3d, window(), params, &device), 3);
+    EXPECT_EQ(device, nullptr);
+    sdl_graphics_refuse_renderers(RefuseNone);
+    EXPECT_LT(create_like_the_game(d3d, window(), params, &device), 3);
+    EXPECT_NE(device, nullptr);
+}
+
+TEST_F(DeviceCreation, BadArgumentsAreInvalidCalls) {
+    EXPECT_EQ(Direct3DCreate9(12345), nullptr);
+    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, window(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, nullptr, &device),
+              D3DERR_INVALIDCALL);
+    D3DPRESENT_PARAMETERS no_window = game_params(nullptr);
+    EXPECT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &no_window, &device),
+              D3DERR_INVALIDCALL);
+    EXPECT_EQ(device, nullptr);
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, window(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device),
+              S_OK);
+    IDirect3DDevice9* second = nullptr;
+    D3DPRESENT_PARAMETERS again = game_params(window());
+    EXPECT_LT(d3d->CreateDevice(0, D3DDEVTYPE_REF, window(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &again, &second), 0);
+    EXPECT_EQ(second, nullptr);
+}
+
+// --- Drawing, on each renderer kind ------------------------------------------
+
+enum class Kind { Accelerated, Software };
+
+class DeviceDrawing : public SdlWindowFixture, public ::testing::WithParamInterface<Kind> {
+protected:
+    void SetUp() override {
+        SdlWindowFixture::SetUp();
+        if (::testing::Test::HasFatalFailure()) return;
+        const bool software = GetParam() == Kind::Software;
+        const HRESULT made =
+            software ? d3d->CreateDevice(0, D3DDEVTYPE_REF, window(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device)
+                     : d3d->CreateDevice(0, D3DDEVTYPE_HAL, window(), D3DCREATE_HARDWARE_VERTEXPROCESSING, &params,
+                                         &device);
+        if (!software && FAILED(made)) GTEST_SKIP() << "no accelerated renderer on this machine";
+        ASSERT_EQ(made, S_OK);
+        const D3DVIEWPORT9 viewport{0, 0, params.BackBufferWidth, params.BackBufferHeight, 0.0f, 1.0f};
+        ASSERT_EQ(device->SetViewport(&viewport), S_OK);
+        ASSERT_EQ(D3DXCreateSprite(device, &sprite), S_OK);
+        sprite->OnResetDevice();
+    }
+
+    // A texture of distinct opaque texels.
+    IDirect3DTexture9* pattern_texture(int w, int h, std::vector<std::uint32_t>& texels) {
+        std::mt19937 random(7);
+        texels.resize(static_cast<std::size_t>(w) * h);
+        for (std::uint32_t& t : texels) t = 0xFF000000u | (random() & 0xFFFFFF);
+        TextureImage image;
+        image.levels.push_back({w, h, texels});
+        IDirect3DTexture9* t = nullptr;
+        EXPECT_EQ(create_texture_from_image(device->backend(), std::move(image), &t), S_OK);
+        textures.push_back(t);
+        return t;
+    }
+
+    void frame(const std::function<void()>& draw) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, blue, 1.0f, 0);
+        ASSERT_EQ(device->BeginScene(), S_OK);
+        ASSERT_EQ(sprite->Begin(0x11), S_OK);
+        draw();
+        ASSERT_EQ(sprite->End(), S_OK);
+        ASSERT_EQ(device->EndScene(), S_OK);
+    }
+
+    void draw_at(IDirect3DTexture9* t, RECT source, float x, float y, D3DCOLOR colour = 0xFFFFFFFF) {
+        const D3DXVECTOR3 at{x, y, 0.0f};
+        EXPECT_EQ(sprite->Draw(t, &source, nullptr, &at, colour), S_OK);
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Renderers, DeviceDrawing, ::testing::Values(Kind::Accelerated, Kind::Software),
+                         [](const auto& info) { return info.param == Kind::Software ? "Software" : "Accelerated"; });
+
+TEST_P(DeviceDrawing, ClearFillsTheBackBufferWithOpaqueBlue) {
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, blue, 1.0f, 0), S_OK);
+    const auto pixels = back_buffer();
+    for (std::size_t i = 0; i < pixels.size(); i += 97) ASSERT_EQ(pixels[i], blue) << "pixel " << i;
+    EXPECT_EQ(pixels.back(), blue);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+}
+
+TEST_P(DeviceDrawing, ScenesPairUp) {
+    EXPECT_EQ(device->EndScene(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->BeginScene(), S_OK);
+    EXPECT_EQ(device->BeginScene(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->EndScene(), S_OK);
+    EXPECT_EQ(device->EndScene(), D3DERR_INVALIDCALL);
+    const D3DVIEWPORT9 too_big{0, 0, 2000, 768, 0.0f, 1.0f};
+    EXPECT_EQ(device->SetViewport(&too_big), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device->SetViewport(nullptr), D3DERR_INVALIDCALL);
+}
+
+TEST_P(DeviceDrawing, ASpriteAtAWholePixelCopiesTexelsOneToOne) {
+    std::vector<std::uint32_t> texels;
+    IDirect3DTexture9* t = pattern_texture(64, 64, texels);
+    frame([&] { draw_at(t, {8, 4, 40, 36}, 100.0f, 200.0f); });
+    const auto pixels = back_buffer();
+    int wrong = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (pixels[static_cast<std::size_t>(200 + y) * 1024 + 100 + x] != texels[(4 + y) * 64 + 8 + x]) ++wrong;
+    EXPECT_EQ(wrong, 0);
+    // Nothing spills out of the quad.
+    EXPECT_EQ(pixels[199 * 1024 + 100], blue);
+    EXPECT_EQ(pixels[200 * 1024 + 99], blue);
+    EXPECT_EQ(pixels[232 * 1024 + 131], blue);
+    EXPECT_EQ(pixels[231 * 1024 + 132], blue);
+}
+
+TEST_P(DeviceDrawing, LaterQuadsCoverEarlierOnesAndAlphaFades) {
+    std::vector<std::uint32_t> texels;
+    IDirect3DTexture9* t = pattern_texture(4, 4, texels);
+    TextureImage white;
+    white.levels.push_back({4, 4, std::vector<std::uint32_t>(16, 0xFFFFFFFF)});
+    IDirect3DTexture9* w = nullptr;
+    ASSERT_EQ(create_texture_from_image(device->backend(), std::move(white), &w), S_OK);
+    textures.push_back(w);
+    frame([&] {
+        draw_at(t, {0, 0, 4, 4}, 10, 10);
+        draw_at(w, {0, 0, 4, 4}, 10, 10);          // covers the pattern
+        draw_at(w, {0, 0, 4, 4}, 20, 10, 0x80FFFFFF);  // half over blue
+        draw_at(w, {0, 0, 4, 4}, 30, 10, 0xFFFF0000);  // tinted red
+    });
+    const auto pixels = back_buffer();
+    EXPECT_EQ(pixels[11 * 1024 + 11], 0xFFFFFFFFu);
+    const std::uint32_t faded = pixels[11 * 1024 + 21];
+    EXPECT_NEAR(static_cast<int>(faded >> 16 & 0xFF), 128, 3);
+    EXPECT_EQ(faded & 0xFF, 0xFFu);
+    EXPECT_EQ(pixels[11 * 1024 + 31], 0xFFFF0000u);
+}
+
+TEST_P(DeviceDrawing, AtlasWhiteIsTransparentAndNearWhiteIsNot) {
+    const std::string path = scratch_path("keyed_atlas.png");
+    ASSERT_TRUE(write_png(path, rgba_png(2, 1, {0xFFFFFFFF, 0xFFFEFFFF})));
+    IDirect3DTexture9* atlas = nullptr;
+    ASSERT_EQ(D3DXCreateTextureFromFileExA(device, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 0, 0, D3DFMT_UNKNOWN,
+                                           D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0xFFFFFFFF, nullptr, nullptr,
+                                           &atlas),
+              S_OK);
+    textures.push_back(atlas);
+    EXPECT_EQ(atlas->GetLevelCount(), 2u);
+    frame([&] { draw_at(atlas, {0, 0, 2, 1}, 50, 60); });
+    const auto pixels = back_buffer();
+    EXPECT_EQ(pixels[60 * 1024 + 50], blue);
+    EXPECT_EQ(pixels[60 * 1024 + 51], 0xFFFEFFFFu);
+}
+
+TEST_P(DeviceDrawing, AMissingOrBadAtlasFailsCleanly) {
+    IDirect3DTexture9* atlas = reinterpret_cast<IDirect3DTexture9*>(1);
+    EXPECT_LT(D3DXCreateTextureFromFileExA(device, "game/no_such_bitmap.png", D3DX_DEFAULT, D3DX_DEFAULT, 0, 0,
+                                           D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0xFFFFFFFF,
+                                           nullptr, nullptr, &atlas),
+              0);
+    EXPECT_EQ(atlas, nullptr);
+    const std::string path = scratch_path("not_an_image.png");
+    write_file(path, {'h', 'e', 'l', 'l', 'o'});
+    EXPECT_EQ(D3DXCreateTextureFromFileExA(device, path.c_str(), D3DX_DEFAULT, D3DX_DEFAULT, 0, 0, D3DFMT_UNKNOWN,
+                                           D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0xFFFFFFFF, nullptr, nullptr,
+                                           &atlas),
+              D3DXERR_INVALIDDATA);
+}
+
+TEST_P(DeviceDrawing, TextInkStaysInsideItsRectangle) {
+    const std::string face = sjis("ＭＳ ゴシック"), text = sjis("ぽこ丸ジグゾー");
+    ASSERT_EQ(D3DXCreateFontA(device, 16, 0, 400, 1, 0, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, face.c_str(), &font),
+              S_OK);
+    RECT rect{100, 100, 140, 116};
+    frame([&] { EXPECT_EQ(font->DrawTextA(sprite, text.c_str(), -1, &rect, 0, 0xFFFFFF00), 16); });
+    const auto pixels = back_buffer();
+    int inside = 0, outside = 0;
+    for (int y = 90; y < 130; ++y)
+        for (int x = 90; x < 250; ++x) {
+            const bool in = x >= 100 && x < 140 && y >= 100 && y < 116;
+            if (pixels[static_cast<std::size_t>(y) * 1024 + x] != blue) (in ? inside : outside)++;
+        }
+    EXPECT_GT(inside, 40);
+    EXPECT_EQ(outside, 0);
+}
+
+TEST_P(DeviceDrawing, ALostDeviceComesBackWithItsTexturesAndGlyphs) {
+    std::vector<std::uint32_t> texels;
+    IDirect3DTexture9* t = pattern_texture(64, 64, texels);
+    const std::string face = sjis("メイリオ"), text = sjis("記録更新！");
+    ASSERT_EQ(D3DXCreateFontA(device, 32, 0, 400, 1, 0, SHIFTJIS_CHARSET, 0, 0, 0, face.c_str(), &font), S_OK);
+    RECT rect{300, 300, 600, 340};
+    auto scene = [&] {
+        draw_at(t, {0, 0, 64, 64}, 10, 10);
+        font->DrawTextA(sprite, text.c_str(), -1, &rect, 0, 0xFFFFFFFF);
+    };
+    frame(scene);
+    const auto before = back_buffer();
+    ASSERT_EQ(device->TestCooperativeLevel(), S_OK);
+
+    sdl_graphics_simulate_device_loss(device);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    // While lost a frame goes through harmlessly and present says so.
+    frame(scene);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+
+    // The game's recovery.
+    sprite->OnLostDevice();
+    ASSERT_EQ(device->Reset(&params), S_OK);
+    sprite->OnResetDevice();
+    EXPECT_EQ(device->TestCooperativeLevel(), S_OK);
+    EXPECT_EQ(params.BackBufferWidth, 1024u);
+
+    frame(scene);
+    EXPECT_EQ(back_buffer(), before);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+TEST_P(DeviceDrawing, RenderResetEventsMarkTheDeviceLostEvenWhenSomeoneElseTakesThem) {
+    SDL_Event event{};
+    event.type = SDL_RENDER_TARGETS_RESET;
+    SDL_PushEvent(&event);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);  // the message pump took it
+    EXPECT_EQ(device->TestCooperativeLevel(), D3DERR_DEVICENOTRESET);
+    ASSERT_EQ(device->Reset(&params), S_OK);
+    EXPECT_EQ(device->TestCooperativeLevel(), S_OK);
+    EXPECT_EQ(device->Reset(nullptr), D3DERR_INVALIDCALL);
+}
+
+TEST_P(DeviceDrawing, TheBackBufferKeepsItsSizeWhenTheWindowChanges) {
+    SDL_SetWindowSize(window_.sdl, 640, 400);
+    frame([] {});
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    back_buffer();  // still 1024 x 768
+    ASSERT_EQ(device->Reset(&params), S_OK);
+    EXPECT_EQ(params.BackBufferWidth, 1024u);
+    back_buffer();
+}

@@ -1,0 +1,88 @@
+// Writes small PNG files for the loader tests, in any colour type and bit
+// depth, into a scratch folder of the build tree.
+#pragma once
+
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+inline std::string scratch_path(const std::string& name) {
+    const std::filesystem::path dir = std::filesystem::path(POKOMARU_BINARY_DIR) / "test_scratch" / "sprite";
+    std::filesystem::create_directories(dir);
+    return (dir / name).string();
+}
+
+struct PngSpec {
+    int width = 1, height = 1;
+    int colour_type = PNG_COLOR_TYPE_RGBA;
+    int bit_depth = 8;
+    bool interlaced = false;
+    std::vector<unsigned char> bytes;        // rows of samples as the colour type and depth lay them out
+    std::vector<png_color> palette;          // for PNG_COLOR_TYPE_PALETTE
+    std::vector<unsigned char> trns_alpha;   // palette alpha
+    bool trns_colour = false;                // a tRNS colour for gray or RGB
+    png_color_16 trns_value{};
+};
+
+inline bool write_png(const std::string& path, const PngSpec& spec) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, spec.width, spec.height, spec.bit_depth, spec.colour_type,
+                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
+    if (!spec.trns_alpha.empty())
+        png_set_tRNS(png, info, spec.trns_alpha.data(), static_cast<int>(spec.trns_alpha.size()), nullptr);
+    if (spec.trns_colour) png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16*>(&spec.trns_value));
+    png_write_info(png, info);
+    const std::size_t row_bytes = spec.bytes.size() / spec.height;
+    std::vector<png_bytep> rows(spec.height);
+    for (int y = 0; y < spec.height; ++y) rows[y] = const_cast<png_bytep>(&spec.bytes[y * row_bytes]);
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    return true;
+}
+
+// An 8-bit RGBA image from 0xAARRGGBB texels.
+inline PngSpec rgba_png(int width, int height, const std::vector<std::uint32_t>& argb) {
+    PngSpec spec;
+    spec.width = width;
+    spec.height = height;
+    for (std::uint32_t t : argb) {
+        spec.bytes.push_back(static_cast<unsigned char>(t >> 16));
+        spec.bytes.push_back(static_cast<unsigned char>(t >> 8));
+        spec.bytes.push_back(static_cast<unsigned char>(t));
+        spec.bytes.push_back(static_cast<unsigned char>(t >> 24));
+    }
+    return spec;
+}
+
+inline std::vector<unsigned char> read_file(const std::string& path) {
+    std::vector<unsigned char> bytes;
+    if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+        int c;
+        while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<unsigned char>(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+inline void write_file(const std::string& path, const std::vector<unsigned char>& bytes) {
+    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+}
