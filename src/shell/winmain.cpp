@@ -97,6 +97,9 @@ void release_all(HINSTANCE instance) {
     release_sound();
     release_input();
     release_graphics();
+    // After a normal run the window is gone already; after a failed start
+    // it is destroyed here, before its class.
+    if (main_window) DestroyWindow(main_window);
     UnregisterClassA("MainClass", instance);
 }
 

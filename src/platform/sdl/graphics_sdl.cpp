@@ -16,6 +16,7 @@
 
 #include "platform/sdl/sdl_window.h"
 #include "platform/sprite/render_backend.h"
+#include "platform/test_hooks.h"
 
 namespace {
 
@@ -30,7 +31,10 @@ unsigned current_refusal() {
             if (std::strcmp(v, "all") == 0) refusal_flags |= RefuseAccelerated | RefuseSoftware;
         }
     }
-    return refusal_flags;
+    unsigned injected = RefuseNone;
+    if (fault_injected(Fault::HardwareDevice)) injected |= RefuseAccelerated;
+    if (fault_injected(Fault::AnyDevice)) injected |= RefuseAccelerated | RefuseSoftware;
+    return refusal_flags | injected;
 }
 
 class SdlBackend final : public RenderBackend {
@@ -399,7 +403,7 @@ private:
 }  // namespace
 
 IDirect3D9* Direct3DCreate9(UINT sdk_version) {
-    if (sdk_version != D3D_SDK_VERSION) return nullptr;
+    if (sdk_version != D3D_SDK_VERSION || fault_injected(Fault::Direct3D)) return nullptr;
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
     return new SdlDirect3D();
 }

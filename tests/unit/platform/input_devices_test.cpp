@@ -1,5 +1,6 @@
 // Start-up of the input devices: the keyboard and the mouse are required,
 // a controller is optional, and nothing is read from any of them.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include "platform/direct_input.h"
@@ -64,6 +65,7 @@ TEST_F(InputDevices, TheMouseNeedsTheInputSystemMadeByTheKeyboardStage) {
 }
 
 TEST(InputSystem, RefusesAWrongVersionAndMisusedDevices) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
     void* out = nullptr;
     EXPECT_LT(DirectInput8Create(platform_instance(), 0x0700, IID_IDirectInput8A, &out, nullptr), 0);
     EXPECT_EQ(out, nullptr);
