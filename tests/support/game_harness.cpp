@@ -245,4 +245,21 @@ bool read_frame(std::vector<std::uint32_t>& pixels, int& width, int& height) {
 
 int exit_code() { return last_exit_code; }
 
+std::vector<unsigned char> record_file_bytes() {
+    std::vector<unsigned char> bytes;
+    std::FILE* f = std::fopen((scratch / "game" / "data_save.dat").c_str(), "rb");
+    if (!f) return bytes;
+    int c;
+    while ((c = std::fgetc(f)) != EOF) bytes.push_back(static_cast<unsigned char>(c));
+    std::fclose(f);
+    return bytes;
+}
+
+void write_record_file(const std::vector<unsigned char>& bytes) {
+    std::FILE* f = std::fopen((scratch / "game" / "data_save.dat").c_str(), "wb");
+    if (!f) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
 }  // namespace harness

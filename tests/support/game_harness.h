@@ -45,4 +45,9 @@ bool read_frame(std::vector<std::uint32_t>& pixels, int& width, int& height);
 
 int exit_code();
 
+// The bytes of the scratch folder's game/data_save.dat (empty if none).
+std::vector<unsigned char> record_file_bytes();
+// Writes the scratch folder's record file.
+void write_record_file(const std::vector<unsigned char>& bytes);
+
 }  // namespace harness
