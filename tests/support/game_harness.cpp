@@ -1,6 +1,7 @@
 #include "support/game_harness.h"
 
 #include <SDL.h>
+#include <png.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -260,6 +261,34 @@ void write_record_file(const std::vector<unsigned char>& bytes) {
     if (!f) return;
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
+}
+
+}  // namespace harness
+
+namespace harness {
+
+bool save_png(const std::string& path, const std::vector<std::uint32_t>& argb, int width, int height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = PNG_FORMAT_BGRA;  // ARGB words in little-endian memory
+    return png_image_write_to_file(&image, path.c_str(), 0, argb.data(), 0, nullptr) != 0;
+}
+
+bool load_png(const std::string& path, std::vector<std::uint32_t>& argb, int& width, int& height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_BGRA;
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    argb.assign(static_cast<std::size_t>(width) * height, 0);
+    if (!png_image_finish_read(&image, nullptr, argb.data(), 0, nullptr)) {
+        png_image_free(&image);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace harness

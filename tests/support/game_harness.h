@@ -45,6 +45,10 @@ bool read_frame(std::vector<std::uint32_t>& pixels, int& width, int& height);
 
 int exit_code();
 
+// PNG files of ARGB pixels, for reference frames and screenshots.
+bool save_png(const std::string& path, const std::vector<std::uint32_t>& argb, int width, int height);
+bool load_png(const std::string& path, std::vector<std::uint32_t>& argb, int& width, int& height);
+
 // The bytes of the scratch folder's game/data_save.dat (empty if none).
 std::vector<unsigned char> record_file_bytes();
 // Writes the scratch folder's record file.

@@ -248,7 +248,10 @@ const Font::Shaped& Font::shape(std::string_view bytes) {
             unsigned n = 0;
             const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer_, &n);
             const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer_, &n);
-            const int extra = static_cast<int>((embolden_ + 32) >> 6);
+            // A synthesised bold takes one pixel more per glyph, whatever the
+            // size, as the Windows font system's does: the captions' blanks
+            // are laid out for that.
+            const int extra = embolden_ != 0 ? 1 : 0;
             for (unsigned i = 0; i < n; ++i) {
                 const int advance = static_cast<int>(std::lround(pos[i].x_advance / 64.0)) + extra;
                 shaped.glyphs.push_back({info[i].codepoint, info[i].cluster, advance, pos[i].x_offset / 64.0f,
@@ -442,16 +445,38 @@ int Font::DrawTextA(ID3DXSprite* sprite, const char* text_sjis, int count, RECT*
 
 }  // namespace
 
+namespace {
+
+// The faces the game names, the installed faces that stand in for them, and
+// the named face's cell height in ems (its Windows ascent plus descent over
+// its em). The game's layout was made with the named faces: a caption's
+// blanks lie where that face's glyphs put them. So a positive height is
+// turned into an em size with the named face's ratio, not the stand-in's,
+// and the texts keep their places.
+struct FaceSubstitute {
+    std::string_view windows;
+    std::string_view installed;
+    double cell_per_em;
+};
+
+constexpr FaceSubstitute kSubstitutes[] = {
+    {"ＭＳ 明朝", "IPAMincho", 1.0},       {"ＭＳ ゴシック", "IPAGothic", 1.0},
+    {"ＭＳ Ｐ明朝", "IPAPMincho", 1.0},    {"ＭＳ Ｐゴシック", "IPAPGothic", 1.0},
+    {"メイリオ", "IPAexGothic", 1.5},      {"MS Mincho", "IPAMincho", 1.0},
+    {"MS Gothic", "IPAGothic", 1.0},       {"Meiryo", "IPAexGothic", 1.5},
+};
+
+const FaceSubstitute* substitute_for(const std::string& face_utf8) {
+    for (const FaceSubstitute& s : kSubstitutes)
+        if (face_utf8 == s.windows) return &s;
+    return nullptr;
+}
+
+}  // namespace
+
 std::string installed_family_for(const std::string& face_utf8) {
-    static const std::pair<std::string_view, std::string_view> table[] = {
-        {"ＭＳ 明朝", "IPAMincho"},       {"ＭＳ ゴシック", "IPAGothic"},
-        {"ＭＳ Ｐ明朝", "IPAPMincho"},    {"ＭＳ Ｐゴシック", "IPAPGothic"},
-        {"メイリオ", "IPAexGothic"},      {"MS Mincho", "IPAMincho"},
-        {"MS Gothic", "IPAGothic"},       {"Meiryo", "IPAexGothic"},
-    };
-    for (const auto& [windows, installed] : table)
-        if (face_utf8 == windows) return std::string(installed);
-    return face_utf8;
+    const FaceSubstitute* s = substitute_for(face_utf8);
+    return s ? std::string(s->installed) : face_utf8;
 }
 
 bool describe_font(ID3DXFont* font, FontDescription& out) {
@@ -469,8 +494,10 @@ HRESULT create_font(RenderBackend* backend, int height, UINT weight, const char*
     if (!library) return E_FAIL;
 
     const bool bold = weight >= 600;
+    const std::string face_utf8 = cp932_to_utf8(face_sjis);
+    const FaceSubstitute* substitute = substitute_for(face_utf8);
     FaceChoice choice;
-    if (!find_face(installed_family_for(cp932_to_utf8(face_sjis)), bold, choice)) return E_FAIL;
+    if (!find_face(installed_family_for(face_utf8), bold, choice)) return E_FAIL;
     FT_Face face = nullptr;
     if (FT_New_Face(library, choice.file.c_str(), choice.index, &face) != 0) return E_FAIL;
     if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
@@ -488,6 +515,13 @@ HRESULT create_font(RenderBackend* backend, int height, UINT weight, const char*
         descender = os2->usWinDescent;
     }
     if (ascender + descender <= 0) ascender = face->units_per_EM, descender = 0;
+    // The named face's cell, with the stand-in's own split into ascent and
+    // descent.
+    if (substitute) {
+        const double scale = substitute->cell_per_em * face->units_per_EM / (ascender + descender);
+        ascender *= scale;
+        descender *= scale;
+    }
     if (height == 0) height = 16;
     double em_pixels;
     int cell;
