@@ -444,10 +444,9 @@ int Font::DrawTextA(ID3DXSprite* sprite, const char* text_sjis, int count, RECT*
 
 std::string installed_family_for(const std::string& face_utf8) {
     static const std::pair<std::string_view, std::string_view> table[] = {
-        {"ＭＳ 明朝", "IPAMincho"},       {"ＭＳ ゴシック", "IPAGothic"},
-        {"ＭＳ Ｐ明朝", "IPAPMincho"},    {"ＭＳ Ｐゴシック", "IPAPGothic"},
-        {"メイリオ", "IPAexGothic"},      {"MS Mincho", "IPAMincho"},
-        {"MS Gothic", "IPAGothic"},       {"Meiryo", "IPAexGothic"},
+        {"ＭＳ 明朝", "IPAMincho"},
+        {"ＭＳ ゴシック", "IPAGothic"},
+        {"メイリオ", "IPAexGothic"},
     };
     for (const auto& [windows, installed] : table)
         if (face_utf8 == windows) return std::string(installed);
