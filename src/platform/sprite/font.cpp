@@ -460,10 +460,9 @@ struct FaceSubstitute {
 };
 
 constexpr FaceSubstitute kSubstitutes[] = {
-    {"ＭＳ 明朝", "IPAMincho", 1.0},       {"ＭＳ ゴシック", "IPAGothic", 1.0},
-    {"ＭＳ Ｐ明朝", "IPAPMincho", 1.0},    {"ＭＳ Ｐゴシック", "IPAPGothic", 1.0},
-    {"メイリオ", "IPAexGothic", 1.5},      {"MS Mincho", "IPAMincho", 1.0},
-    {"MS Gothic", "IPAGothic", 1.0},       {"Meiryo", "IPAexGothic", 1.5},
+    {"ＭＳ 明朝", "IPAMincho", 1.0},
+    {"ＭＳ ゴシック", "IPAGothic", 1.0},
+    {"メイリオ", "IPAexGothic", 1.5},
 };
 
 const FaceSubstitute* substitute_for(const std::string& face_utf8) {

@@ -72,26 +72,26 @@ TEST(PngDecoding, RgbaKeepsEveryTexelAndItsAlpha) {
 }
 
 TEST(PngDecoding, RgbWithoutAlphaReadsOpaque) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.colour_type = PNG_COLOR_TYPE_RGB;
-    spec.bytes = {0x10, 0x20, 0x30, 0xFF, 0xFF, 0xFF};
+    PngLayout layout;
+    layout.width = 2;
+    layout.colour_type = PNG_COLOR_TYPE_RGB;
+    layout.bytes = {0x10, 0x20, 0x30, 0xFF, 0xFF, 0xFF};
     const std::string path = scratch_path("rgb.png");
-    ASSERT_TRUE(write_png(path, spec));
+    ASSERT_TRUE(write_png(path, layout));
     const DecodedImage d = decode(path);
     EXPECT_FALSE(d.has_alpha);
     EXPECT_EQ(d.image.texels, (std::vector<std::uint32_t>{0xFF102030, 0xFFFFFFFF}));
 }
 
 TEST(PngDecoding, GrayAndGrayAlphaBecomeGreyArgb) {
-    PngSpec gray;
+    PngLayout gray;
     gray.width = 2;
     gray.colour_type = PNG_COLOR_TYPE_GRAY;
     gray.bytes = {0x00, 0x80};
     ASSERT_TRUE(write_png(scratch_path("gray.png"), gray));
     EXPECT_EQ(decode(scratch_path("gray.png")).image.texels, (std::vector<std::uint32_t>{0xFF000000, 0xFF808080}));
 
-    PngSpec gray_alpha;
+    PngLayout gray_alpha;
     gray_alpha.width = 1;
     gray_alpha.colour_type = PNG_COLOR_TYPE_GRAY_ALPHA;
     gray_alpha.bytes = {0x40, 0x20};
@@ -102,49 +102,49 @@ TEST(PngDecoding, GrayAndGrayAlphaBecomeGreyArgb) {
 }
 
 TEST(PngDecoding, LowBitGrayIsScaledToFullRange) {
-    PngSpec spec;
-    spec.width = 4;
-    spec.colour_type = PNG_COLOR_TYPE_GRAY;
-    spec.bit_depth = 2;
-    spec.bytes = {0b00011011};  // 0, 1, 2, 3
-    ASSERT_TRUE(write_png(scratch_path("gray2.png"), spec));
+    PngLayout layout;
+    layout.width = 4;
+    layout.colour_type = PNG_COLOR_TYPE_GRAY;
+    layout.bit_depth = 2;
+    layout.bytes = {0b00011011};  // 0, 1, 2, 3
+    ASSERT_TRUE(write_png(scratch_path("gray2.png"), layout));
     EXPECT_EQ(decode(scratch_path("gray2.png")).image.texels,
               (std::vector<std::uint32_t>{0xFF000000, 0xFF555555, 0xFFAAAAAA, 0xFFFFFFFF}));
 }
 
 TEST(PngDecoding, PaletteWithTransparencyTable) {
-    PngSpec spec;
-    spec.width = 3;
-    spec.colour_type = PNG_COLOR_TYPE_PALETTE;
-    spec.palette = {{0xFF, 0, 0}, {0, 0xFF, 0}, {0, 0, 0xFF}};
-    spec.trns_alpha = {0x00, 0x80};  // the third entry stays opaque
-    spec.bytes = {0, 1, 2};
-    ASSERT_TRUE(write_png(scratch_path("palette.png"), spec));
+    PngLayout layout;
+    layout.width = 3;
+    layout.colour_type = PNG_COLOR_TYPE_PALETTE;
+    layout.palette = {{0xFF, 0, 0}, {0, 0xFF, 0}, {0, 0, 0xFF}};
+    layout.trns_alpha = {0x00, 0x80};  // the third entry stays opaque
+    layout.bytes = {0, 1, 2};
+    ASSERT_TRUE(write_png(scratch_path("palette.png"), layout));
     const DecodedImage d = decode(scratch_path("palette.png"));
     EXPECT_TRUE(d.has_alpha);
     EXPECT_EQ(d.image.texels, (std::vector<std::uint32_t>{0x00FF0000, 0x8000FF00, 0xFF0000FF}));
 }
 
 TEST(PngDecoding, RgbColourKeyChunkMakesThatColourTransparent) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.colour_type = PNG_COLOR_TYPE_RGB;
-    spec.bytes = {1, 2, 3, 4, 5, 6};
-    spec.trns_colour = true;
-    spec.trns_value.red = 4, spec.trns_value.green = 5, spec.trns_value.blue = 6;
-    ASSERT_TRUE(write_png(scratch_path("rgb_trns.png"), spec));
+    PngLayout layout;
+    layout.width = 2;
+    layout.colour_type = PNG_COLOR_TYPE_RGB;
+    layout.bytes = {1, 2, 3, 4, 5, 6};
+    layout.trns_colour = true;
+    layout.trns_value.red = 4, layout.trns_value.green = 5, layout.trns_value.blue = 6;
+    ASSERT_TRUE(write_png(scratch_path("rgb_trns.png"), layout));
     const DecodedImage d = decode(scratch_path("rgb_trns.png"));
     EXPECT_TRUE(d.has_alpha);
     EXPECT_EQ(d.image.texels, (std::vector<std::uint32_t>{0xFF010203, 0x00040506}));
 }
 
 TEST(PngDecoding, SixteenBitSamplesAreReducedToEight) {
-    PngSpec spec;
-    spec.width = 1;
-    spec.colour_type = PNG_COLOR_TYPE_RGBA;
-    spec.bit_depth = 16;
-    spec.bytes = {0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00, 0x7F, 0xFF};
-    ASSERT_TRUE(write_png(scratch_path("rgba16.png"), spec));
+    PngLayout layout;
+    layout.width = 1;
+    layout.colour_type = PNG_COLOR_TYPE_RGBA;
+    layout.bit_depth = 16;
+    layout.bytes = {0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00, 0x7F, 0xFF};
+    ASSERT_TRUE(write_png(scratch_path("rgba16.png"), layout));
     const std::uint32_t t = decode(scratch_path("rgba16.png")).image.texels.at(0);
     EXPECT_EQ(t >> 16 & 0xFF, 0xFFu);
     EXPECT_EQ(t >> 8 & 0xFF, 0x80u);
@@ -154,9 +154,9 @@ TEST(PngDecoding, SixteenBitSamplesAreReducedToEight) {
 
 TEST(PngDecoding, InterlacedImageDecodesLikeAPlainOne) {
     const std::vector<std::uint32_t> texels = gradient(13, 11);
-    PngSpec spec = rgba_png(13, 11, texels);
-    spec.interlaced = true;
-    ASSERT_TRUE(write_png(scratch_path("interlaced.png"), spec));
+    PngLayout layout = rgba_png(13, 11, texels);
+    layout.interlaced = true;
+    ASSERT_TRUE(write_png(scratch_path("interlaced.png"), layout));
     EXPECT_EQ(decode(scratch_path("interlaced.png")).image.texels, texels);
 }
 
@@ -312,12 +312,12 @@ TEST(ColourKey, OnlyOpaquePureWhiteBecomesTransparentBlack) {
 }
 
 TEST(ColourKey, KeyAddsAlphaToAFormatWithout) {
-    PngSpec spec;
-    spec.width = 2;
-    spec.colour_type = PNG_COLOR_TYPE_RGB;
-    spec.bytes = {0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF};
+    PngLayout layout;
+    layout.width = 2;
+    layout.colour_type = PNG_COLOR_TYPE_RGB;
+    layout.bytes = {0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF};
     const std::string path = scratch_path("rgb_white.png");
-    ASSERT_TRUE(write_png(path, spec));
+    ASSERT_TRUE(write_png(path, layout));
 
     TextureRequest keyed;
     keyed.colour_key = 0xFFFFFFFF;
