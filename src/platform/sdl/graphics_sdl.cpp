@@ -62,6 +62,7 @@ public:
         e.width = width;
         e.height = height;
         e.texels.assign(static_cast<std::size_t>(width) * height, 0);
+        ++texture_generation_;
         if (!upload(e)) {
             e = Entry{};
             return 0;
@@ -75,6 +76,7 @@ public:
         if (!e || !argb || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > e->width ||
             y + height > e->height || pitch < width)
             return false;
+        ++texture_generation_;
         for (int row = 0; row < height; ++row)
             std::memcpy(&e->texels[static_cast<std::size_t>(y + row) * e->width + x],
                         argb + static_cast<std::size_t>(row) * pitch, static_cast<std::size_t>(width) * 4);
@@ -86,6 +88,7 @@ public:
 
     void destroy_texture(BackendTexture handle) override {
         if (Entry* e = find(handle)) {
+            ++texture_generation_;
             if (e->texture) SDL_DestroyTexture(e->texture);
             *e = Entry{};
         }
@@ -97,21 +100,100 @@ public:
         if (lost) return true;
         if (!renderer) return false;
         Entry* e = find(handle);
-        if (!e || !e->texture || vertex_count <= 0 || index_count <= 0) return false;
-        sdl_vertices_.resize(static_cast<std::size_t>(vertex_count));
+        if (!e || !e->texture || vertex_count <= 0 || index_count <= 0 || !vertices || !indices) return false;
+        for (int i = 0; i < index_count; ++i)
+            if (indices[i] >= vertex_count) return false;
+        FrameCommand c{};
+        c.kind = FrameCommand::Triangles;
+        c.view = view;
+        c.texture = handle;
+        c.mode = mode;
+        c.first_vertex = static_cast<int>(frame_.vertices.size());
+        c.vertex_count = vertex_count;
+        c.first_index = static_cast<int>(frame_.indices.size());
+        c.index_count = index_count;
         for (int i = 0; i < vertex_count; ++i) {
             const SpriteVertex& v = vertices[i];
-            SDL_Vertex& o = sdl_vertices_[i];
+            SDL_Vertex o;
             o.position = {v.x, v.y};
             o.color = {static_cast<Uint8>(v.colour >> 16), static_cast<Uint8>(v.colour >> 8),
                        static_cast<Uint8>(v.colour), static_cast<Uint8>(v.colour >> 24)};
             o.tex_coord = {v.u, v.v};
+            frame_.vertices.push_back(o);
         }
-        sdl_indices_.assign(indices, indices + index_count);
-        SDL_SetTextureBlendMode(e->texture, mode == BlendMode::AlphaBlend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
-        return SDL_RenderGeometry(renderer, e->texture, sdl_vertices_.data(), vertex_count, sdl_indices_.data(),
-                                  index_count) == 0;
+        frame_.indices.insert(frame_.indices.end(), indices, indices + index_count);
+        frame_.commands.push_back(c);
+        return true;
     }
+
+    // A fill of the back buffer (Clear), relative to the viewport.
+    void fill(const SDL_Rect& area, D3DCOLOR colour) {
+        FrameCommand c{};
+        c.kind = FrameCommand::Fill;
+        c.view = view;
+        c.area = area;
+        c.colour = colour;
+        frame_.commands.push_back(c);
+    }
+
+    // Whether the frame drawn since the last present covers the whole back
+    // buffer first and is the same, call for call and texel for texel, as
+    // the frame presented last: then it would show the same picture.
+    bool same_as_presented(int back_width, int back_height) const {
+        if (!presented_valid_ || texture_generation_ != presented_generation_) return false;
+        if (frame_.commands.empty()) return false;
+        const FrameCommand& first = frame_.commands.front();
+        if (first.kind != FrameCommand::Fill || first.view.x != 0 || first.view.y != 0 || first.area.x > 0 ||
+            first.area.y > 0 || first.area.x + first.area.w < back_width || first.area.y + first.area.h < back_height ||
+            first.view.w < back_width || first.view.h < back_height)
+            return false;
+        return frame_ == presented_;
+    }
+
+    // Draws what was recorded since the last replay into the current render
+    // target (a read-back in the middle of a frame replays what came before
+    // it; the present draws the rest).
+    void replay() {
+        if (!renderer) return;
+        SDL_Rect current{-1, -1, -1, -1};
+        for (; replayed_ < frame_.commands.size(); ++replayed_) {
+            const FrameCommand& c = frame_.commands[replayed_];
+            if (!same_rect(c.view, current)) {
+                SDL_RenderSetViewport(renderer, &c.view);
+                current = c.view;
+            }
+            if (c.kind == FrameCommand::Fill) {
+                SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
+                SDL_SetRenderDrawColor(renderer, static_cast<Uint8>(c.colour >> 16), static_cast<Uint8>(c.colour >> 8),
+                                       static_cast<Uint8>(c.colour), 255);
+                SDL_RenderFillRect(renderer, &c.area);
+                continue;
+            }
+            Entry* e = find(c.texture);
+            if (!e || !e->texture) continue;
+            SDL_SetTextureBlendMode(e->texture,
+                                    c.mode == BlendMode::AlphaBlend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE);
+            SDL_RenderGeometry(renderer, e->texture, &frame_.vertices[c.first_vertex], c.vertex_count,
+                               &frame_.indices[c.first_index], c.index_count);
+        }
+    }
+
+    // Ends the frame: what was drawn becomes the presented frame, and the
+    // next frame starts empty (the storage is kept, so frames allocate
+    // nothing once the game runs).
+    void end_frame(bool presented) {
+        if (presented) {
+            std::swap(frame_, presented_);
+            presented_valid_ = true;
+            presented_generation_ = texture_generation_;
+        }
+        frame_.clear();
+        replayed_ = 0;
+    }
+
+    void forget_presented() { presented_valid_ = false; }
+
+    SDL_Rect view{0, 0, 0, 0};  // the viewport commands are recorded with
 
     bool blending_available() const override { return true; }
     int max_texture_size() const override { return max_side; }
@@ -124,6 +206,8 @@ public:
 
     // Makes the device side of every texture again from its texels.
     bool upload_all() {
+        ++texture_generation_;
+        presented_valid_ = false;
         bool ok = true;
         for (Entry& e : entries_)
             if (e.used && !upload(e)) ok = false;
@@ -145,9 +229,51 @@ private:
         return SDL_UpdateTexture(e.texture, nullptr, e.texels.data(), e.width * 4) == 0;
     }
 
+    struct FrameCommand {
+        enum Kind { Fill, Triangles } kind;
+        SDL_Rect view;
+        SDL_Rect area;
+        D3DCOLOR colour;
+        BackendTexture texture;
+        BlendMode mode;
+        int first_vertex, vertex_count, first_index, index_count;
+
+        bool operator==(const FrameCommand& o) const {
+            if (kind != o.kind || !same_rect(view, o.view)) return false;
+            if (kind == Fill) return same_rect(area, o.area) && colour == o.colour;
+            return texture == o.texture && mode == o.mode && first_vertex == o.first_vertex &&
+                   vertex_count == o.vertex_count && first_index == o.first_index && index_count == o.index_count;
+        }
+    };
+
+    struct Frame {
+        std::vector<FrameCommand> commands;
+        std::vector<SDL_Vertex> vertices;
+        std::vector<int> indices;
+
+        void clear() {
+            commands.clear();
+            vertices.clear();
+            indices.clear();
+        }
+        bool operator==(const Frame& o) const {
+            return commands == o.commands && indices == o.indices && vertices.size() == o.vertices.size() &&
+                   (vertices.empty() ||
+                    std::memcmp(vertices.data(), o.vertices.data(), vertices.size() * sizeof(SDL_Vertex)) == 0);
+        }
+    };
+
+    static bool same_rect(const SDL_Rect& a, const SDL_Rect& b) {
+        return a.x == b.x && a.y == b.y && a.w == b.w && a.h == b.h;
+    }
+
     std::vector<Entry> entries_;
-    std::vector<SDL_Vertex> sdl_vertices_;
-    std::vector<int> sdl_indices_;
+    Frame frame_;      // drawn since the last present
+    Frame presented_;  // what the last present showed
+    bool presented_valid_ = false;
+    std::size_t replayed_ = 0;  // commands of frame_ already drawn
+    std::uint64_t texture_generation_ = 0;
+    std::uint64_t presented_generation_ = 0;
 };
 
 class SdlDevice final : public IDirect3DDevice9 {
@@ -203,21 +329,16 @@ public:
         if (rect_count > 0 && !rects) return D3DERR_INVALIDCALL;
         if (backend_.lost) return S_OK;  // as on a lost device: accepted, nothing happens
         if (!(flags & D3DCLEAR_TARGET)) return S_OK;
-        SDL_Renderer* r = backend_.renderer;
-        SDL_SetRenderDrawBlendMode(r, SDL_BLENDMODE_NONE);
-        SDL_SetRenderDrawColor(r, static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
-                               static_cast<Uint8>(colour), 255);
         const SDL_Rect view = viewport_rect();
         if (rect_count == 0) {
-            const SDL_Rect all{0, 0, view.w, view.h};
-            SDL_RenderFillRect(r, &all);
+            backend_.fill(SDL_Rect{0, 0, view.w, view.h}, colour);
             return S_OK;
         }
         const RECT* list = static_cast<const RECT*>(rects);
         for (DWORD i = 0; i < rect_count; ++i) {
             SDL_Rect area{list[i].left - view.x, list[i].top - view.y, list[i].right - list[i].left,
                           list[i].bottom - list[i].top};
-            if (area.w > 0 && area.h > 0) SDL_RenderFillRect(r, &area);
+            if (area.w > 0 && area.h > 0) backend_.fill(area, colour);
         }
         return S_OK;
     }
@@ -234,18 +355,41 @@ public:
         return S_OK;
     }
 
+    // Draws the frame recorded since the last present, unless it would show
+    // exactly what the window already shows: the same drawing on the same
+    // textures at the same window size, with nothing exposed since. A title
+    // screen standing still then costs next to nothing.
     HRESULT Present(const RECT*, const RECT*, HWND, const void*) override {
-        if (backend_.lost) return D3DERR_DEVICELOST;
+        if (backend_.lost) {
+            backend_.end_frame(false);
+            return D3DERR_DEVICELOST;
+        }
         SDL_Renderer* r = backend_.renderer;
+        int out_w = 0, out_h = 0;
+        SDL_GetRendererOutputSize(r, &out_w, &out_h);
+        const bool window_unchanged = out_w == presented_w_ && out_h == presented_h_ && !exposed_.exchange(false);
+        if (window_unchanged && backend_.same_as_presented(width_, height_)) {
+            ++skipped_presents_;
+            backend_.end_frame(true);
+            return S_OK;
+        }
+        target_back_buffer();
+        backend_.replay();
         SDL_SetRenderTarget(r, nullptr);
         SDL_RenderSetViewport(r, nullptr);
         SDL_SetRenderDrawColor(r, 0, 0, 0, 255);
         SDL_RenderClear(r);
         SDL_RenderCopy(r, back_buffer_, nullptr, nullptr);  // stretched over the client area
         SDL_RenderPresent(r);
+        presented_w_ = out_w;
+        presented_h_ = out_h;
+        backend_.end_frame(true);
         target_back_buffer();
         return backend_.lost ? D3DERR_DEVICELOST : S_OK;
     }
+
+    unsigned long skipped_presents() const { return skipped_presents_; }
+    void force_redraw() { exposed_ = true; }
 
     HRESULT TestCooperativeLevel() override { return backend_.lost ? D3DERR_DEVICENOTRESET : S_OK; }
 
@@ -271,6 +415,8 @@ public:
     bool read_back_buffer(std::vector<std::uint32_t>& argb, int& width, int& height) override {
         if (backend_.lost || !back_buffer_) return false;
         SDL_Renderer* r = backend_.renderer;
+        target_back_buffer();
+        backend_.replay();  // what was drawn since the last present, if anything
         SDL_SetRenderTarget(r, back_buffer_);
         SDL_RenderSetViewport(r, nullptr);
         argb.resize(static_cast<std::size_t>(width_) * height_);
@@ -306,8 +452,10 @@ private:
     // Runs for every event as it is queued, so the loss is seen even though
     // the window layer's message pump takes the events.
     static int SDLCALL watch_events(void* self, SDL_Event* event) {
+        auto* device = static_cast<SdlDevice*>(self);
         if (event->type == SDL_RENDER_TARGETS_RESET || event->type == SDL_RENDER_DEVICE_RESET)
-            static_cast<SdlDevice*>(self)->backend_.lost = true;
+            device->backend_.lost = true;
+        if (event->type == SDL_WINDOWEVENT) device->exposed_ = true;  // shown, exposed, resized, restored...
         return 0;
     }
 
@@ -320,6 +468,7 @@ private:
         SDL_SetRenderTarget(backend_.renderer, back_buffer_);
         const SDL_Rect view = viewport_rect();
         SDL_RenderSetViewport(backend_.renderer, &view);
+        backend_.view = view;
     }
 
     PlatformWindow* window_;
@@ -330,6 +479,9 @@ private:
     bool in_scene_ = false;
     UINT references_ = 1;
     std::string name_;
+    int presented_w_ = -1, presented_h_ = -1;
+    std::atomic<bool> exposed_{true};
+    unsigned long skipped_presents_ = 0;
 };
 
 SDL_Renderer* make_renderer(SDL_Window* window, D3DDEVTYPE type, DWORD behaviour) {
@@ -416,6 +568,15 @@ void sdl_graphics_refuse_renderers(unsigned refusal) {
 const char* sdl_graphics_renderer_name(IDirect3DDevice9* device) {
     auto* sdl = dynamic_cast<SdlDevice*>(device);
     return sdl ? sdl->name().c_str() : nullptr;
+}
+
+unsigned long sdl_graphics_skipped_presents(IDirect3DDevice9* device) {
+    auto* sdl = dynamic_cast<SdlDevice*>(device);
+    return sdl ? sdl->skipped_presents() : 0;
+}
+
+void sdl_graphics_force_redraw(IDirect3DDevice9* device) {
+    if (auto* sdl = dynamic_cast<SdlDevice*>(device)) sdl->force_redraw();
 }
 
 void sdl_graphics_simulate_device_loss(IDirect3DDevice9* device) {

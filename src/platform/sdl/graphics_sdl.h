@@ -19,6 +19,14 @@ void sdl_graphics_refuse_renderers(unsigned refusal);
 // "software", ...), or null.
 const char* sdl_graphics_renderer_name(IDirect3DDevice9* device);
 
+// How many presents found the frame identical to the one already shown and
+// so drew nothing.
+unsigned long sdl_graphics_skipped_presents(IDirect3DDevice9* device);
+
+// Makes the next present draw even if the frame is unchanged (as a window
+// event does), so benchmarks can measure the drawing itself.
+void sdl_graphics_force_redraw(IDirect3DDevice9* device);
+
 // Drops the contents of every texture the device holds, the way a real
 // device reset does, and raises SDL's render-device-reset event, so that
 // TestCooperativeLevel reports the loss until Reset.
