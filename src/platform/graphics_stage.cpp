@@ -1,6 +1,7 @@
 // Start-up of the drawing objects, the frame around every drawing, and
 // their release at shutdown.
 #include "platform/graphics_objects.h"
+#include "platform/release.h"
 #include "scenes/scenes.h"
 #include "shell/main_window.h"
 #include "ui_text.h"
@@ -39,14 +40,6 @@ const FontSpec kFonts[] = {
     {&font_gothic_16a, 16, 400, ui_text::kFaceGothic},       {&font_gothic_16b, 16, 400, ui_text::kFaceGothic},
     {&font_mincho_16, 16, 400, ui_text::kFaceMincho},        {&font_gothic_16_bold, 16, 700, ui_text::kFaceGothic},
 };
-
-template <typename T>
-void release(T*& object) {
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
-}
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // a game controller is optional. The devices are acquired once and never
 // read; every input the game acts on comes from window messages.
 #include "platform/direct_input.h"
+#include "platform/release.h"
 #include "platform/input.h"
 #include "shell/main_window.h"
 
@@ -44,14 +45,6 @@ BOOL on_axis(const DIDEVICEOBJECTINSTANCEA* object, void*) {
     range.lMin = -1000;
     range.lMax = 1000;
     return FAILED(controller_device->SetProperty(DIPROP_RANGE, &range.diph)) ? DIENUM_STOP : DIENUM_CONTINUE;
-}
-
-template <typename T>
-void release(T*& object) {
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
 }
 
 void unacquire_and_release(IDirectInputDevice8A*& device) {

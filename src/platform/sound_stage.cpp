@@ -2,6 +2,7 @@
 #include <string>
 
 #include "platform/direct_music.h"
+#include "platform/release.h"
 #include "platform/sound.h"
 #include "shell/main_window.h"
 
@@ -18,14 +19,6 @@ constexpr DWORD kPerformanceChannels = 64;
 constexpr DWORD kMaxPath = 260;
 const char* const kEffectFiles[kSoundEffectCount] = {"game/wave00.wav", "game/wave01.wav", "game/wave02.wav",
                                                      "game/wave03.wav", "game/wave04.wav"};
-
-template <typename T>
-void release(T*& object) {
-    if (object) {
-        object->Release();
-        object = nullptr;
-    }
-}
 
 }  // namespace
 
