@@ -3,16 +3,29 @@
 #pragma once
 
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+// One folder per test process, removed when it ends: CTest runs the cases
+// in parallel, each in its own process, and they write files of the same
+// names.
+struct ScratchFolder {
+    std::filesystem::path path;
+    ~ScratchFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+};
+
 inline std::string scratch_path(const std::string& name) {
-    const std::filesystem::path dir = std::filesystem::path(POKOMARU_BINARY_DIR) / "test_scratch" / "sprite";
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
+    static const ScratchFolder folder{std::filesystem::path(POKOMARU_BINARY_DIR) / "test_scratch" /
+                                      ("sprite-" + std::to_string(getpid()))};
+    std::filesystem::create_directories(folder.path);
+    return (folder.path / name).string();
 }
 
 struct PngLayout {
