@@ -124,10 +124,10 @@ xdotool mouseup 1
 dropped() {
     local s
     shoot "$wid" || return 1; s=$SHOT
-    # Left behind at (300, 300), lying at (560, 300), gone from its cell.
+    # Left behind at (300, 300), lying at (560, 300). (Whether its cell looks
+    # empty depends on the scatter: other pieces may share the cell.)
     lt "$(region_changed "$s" 250 250 100 100 "$before_pickup" 250 250)" 0.01 || return 1
-    gt "$(region_changed "$s" 510 250 100 100 "$before_pickup" 510 250)" 0.05 || return 1
-    gt "$(region_changed "$s" $((px - 20)) $((py - 16)) 40 32 "$before_pickup" $((px - 20)) $((py - 16)))" 0.02
+    gt "$(region_changed "$s" 510 250 100 100 "$before_pickup" 510 250)" 0.05
 }
 wait_until 3 dropped || fail "the piece was not dropped where it was let go"
 log "the piece was dropped"
