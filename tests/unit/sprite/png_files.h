@@ -95,7 +95,7 @@ inline std::vector<unsigned char> read_file(const std::string& path) {
 
 inline void write_file(const std::string& path, const std::vector<unsigned char>& bytes) {
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);  // an empty vector has no data pointer
         std::fclose(f);
     }
 }
