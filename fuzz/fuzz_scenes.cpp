@@ -1,0 +1,301 @@
+// The scene machine fed with random sequences of window messages, frames of
+// any length and window sizes, through the real window procedure, the real
+// update_frame and the real drawing (on a sprite batch and fonts that only
+// check what they are given). After every step the game's invariants must
+// hold: each order a permutation, every piece in a valid state at a finite
+// place, at most the one active piece held, pieces_left the number of pieces
+// not placed during play, every index in range.
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "content/catalogue.h"
+#include "content/records.h"
+#include "platform/graphics_objects.h"
+#include "platform/sound.h"
+#include "platform/window.h"
+#include "scenes/game_state.h"
+#include "scenes/labels.h"
+#include "scenes/scenes.h"
+#include "shell/main_window.h"
+
+namespace {
+
+[[noreturn]] void broken(const char* what) {
+    std::fprintf(stderr, "invariant broken: %s (scene %d mode %d)\n", what, game.current_scene, game.puzzle_mode);
+    std::abort();
+}
+
+// ---- what the scenes call besides the game state ---------------------------
+
+double stored_best[2] = {3599, 3599};
+
+class CheckingTexture final : public IDirect3DTexture9 {
+public:
+    DWORD GetLevelCount() override { return 1; }
+    UINT Release() override { return 0; }
+};
+CheckingTexture atlas;
+
+class CheckingSprite final : public ID3DXSprite {
+public:
+    HRESULT Begin(DWORD) override { return S_OK; }
+    HRESULT Draw(IDirect3DTexture9* texture, const RECT* source, const D3DXVECTOR3* centre,
+                 const D3DXVECTOR3* position, D3DCOLOR) override {
+        if (texture != &atlas) broken("a sprite drawn from something but the atlas");
+        if (!source) broken("a sprite without a source rectangle");
+        // The atlas is 1024 x 2048; every picture lies inside it.
+        if (source->left < 0 || source->top < 0 || source->right > 1024 || source->bottom > 2048 ||
+            source->left >= source->right || source->top >= source->bottom)
+            broken("a source rectangle outside the atlas");
+        if (centre) broken("a sprite drawn with a centre");
+        if (position && (!std::isfinite(position->x) || !std::isfinite(position->y)))
+            broken("a sprite at a position that is not a number");
+        return S_OK;
+    }
+    HRESULT End() override { return S_OK; }
+    HRESULT OnLostDevice() override { return S_OK; }
+    HRESULT OnResetDevice() override { return S_OK; }
+    UINT Release() override { return 0; }
+};
+CheckingSprite checking_sprite;
+
+class CheckingFont final : public ID3DXFont {
+public:
+    int DrawTextA(ID3DXSprite* through, const char* text, int count, RECT* rect, DWORD, D3DCOLOR) override {
+        if (through != &checking_sprite) broken("a text drawn outside the sprite batch");
+        if (!text || !rect || count != -1) broken("a text without its string or rectangle");
+        return 16;
+    }
+    UINT Release() override { return 0; }
+};
+CheckingFont fonts[8];
+
+void install_checking_drawing() {
+    sprite = &checking_sprite;
+    atlas_texture = &atlas;
+    ID3DXFont** all[] = {&font_mincho_144_bold, &font_gothic_28, &font_meiryo_64, &font_meiryo_32,
+                         &font_gothic_16a,      &font_gothic_16b, &font_mincho_16, &font_gothic_16_bold};
+    for (int i = 0; i < 8; ++i) *all[i] = &fonts[i];
+}
+
+}  // namespace
+
+// The sound effects and the record file, kept in memory: the fuzzer must not
+// play sounds or write game/data_save.dat.
+void play_sound_effect(std::int32_t effect) {
+    if (effect < GameStart || effect > PuzzleComplete) broken("an unknown sound effect");
+}
+void load_records() {
+    game.best_seconds[0] = stored_best[0];
+    game.best_seconds[1] = stored_best[1];
+}
+void save_records() {
+    stored_best[0] = game.best_seconds[0];
+    stored_best[1] = game.best_seconds[1];
+}
+
+namespace {
+
+struct Input {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t at = 0;
+    bool empty() const { return at >= size; }
+    unsigned byte() { return at < size ? data[at++] : 0; }
+    unsigned word() { return byte() | (byte() << 8); }
+};
+
+struct Set {
+    PieceRecord* pieces;
+    std::int32_t* order;
+    int count;
+};
+Set current_set() {
+    if (game.puzzle_mode == Mascot) return {game.mascot_pieces, game.mascot_order, kMascotPieces};
+    return {game.municipality_pieces, game.municipality_order, kMunicipalityPieces};
+}
+
+LPARAM client_point(double logical_x, double logical_y) {
+    const double cw = (game.window_rect.right - game.window_rect.left) - 18.0;
+    const double ch = (game.window_rect.bottom - game.window_rect.top) - 44.0;
+    const long x = std::lround(std::fmax(0, logical_x * cw / 1024));
+    const long y = std::lround(std::fmax(0, logical_y * ch / 768));
+    return MAKELPARAM(static_cast<std::uint16_t>(x & 0xFFFF), static_cast<std::uint16_t>(y & 0xFFFF));
+}
+
+void send(UINT message, WPARAM w, LPARAM l) { window_proc(main_window, message, w, l); }
+
+void check_label(const InfoLabel& label) {
+    if (label.state < Hidden || label.state > Shown) broken("a label in no state");
+    if (!std::isfinite(label.x) || !std::isfinite(label.y) || !std::isfinite(label.width) ||
+        !std::isfinite(label.height))
+        broken("a label at a place that is not a number");
+}
+
+void check_set(const PieceRecord* pieces, const std::int32_t* order, int count, bool in_play_set) {
+    bool seen[kMascotPieces] = {};
+    for (int i = 0; i < count; ++i) {
+        const std::int32_t index = order[i];
+        if (index < 0 || index >= count) broken("an order element out of range");
+        if (seen[index]) broken("an order that is not a permutation");
+        seen[index] = true;
+    }
+    int held = 0;
+    for (int i = 0; i < count; ++i) {
+        const PieceRecord& p = pieces[i];
+        if (p.state != Loose && p.state != Held && p.state != Placed) broken("a piece in no state");
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) broken("a piece at a place that is not a number");
+        if (p.state == Held) {
+            ++held;
+            if (!in_play_set) broken("a piece held in the set not in play");
+            if (game.active_piece != i) broken("a held piece that is not the active piece");
+            if (game.drag_phase != DragPhase::Dragging) broken("a piece held while not dragging");
+        }
+        if (p.state == Placed && (p.x != p.home_x || p.y != p.home_y)) broken("a placed piece away from home");
+    }
+    if (held > 1) broken("more than one piece held");
+}
+
+void check_invariants() {
+    if (game.current_scene < Title || game.current_scene > Clear) broken("an unknown scene");
+    if (game.puzzle_mode != Municipality && game.puzzle_mode != Mascot) broken("an unknown mode");
+    const int ts = game.title_button_state;
+    if (ts != 0 && ts != 1 && ts != 2 && ts != 11 && ts != 12) broken("an unknown title button state");
+    if (game.clear_button_state < ClearIdle || game.clear_button_state > ClearPressed)
+        broken("an unknown clear button state");
+    const auto phase = static_cast<std::int32_t>(game.drag_phase);
+    if (phase < 1 || phase > 3) broken("an unknown drag phase");
+    const Set set = current_set();
+    if (game.active_piece != NO_PIECE && (game.active_piece < 0 || game.active_piece >= set.count))
+        broken("an active piece out of range");
+    check_set(game.municipality_pieces, game.municipality_order, kMunicipalityPieces,
+              game.puzzle_mode == Municipality);
+    check_set(game.mascot_pieces, game.mascot_order, kMascotPieces, game.puzzle_mode == Mascot);
+    if (game.current_scene == Play || game.current_scene == Clear) {
+        int not_placed = 0;
+        for (int i = 0; i < set.count; ++i) not_placed += set.pieces[i].state != Placed;
+        if (game.pieces_left != not_placed) broken("pieces_left is not the number of pieces not placed");
+        if (game.current_scene == Clear && not_placed != 0) broken("the clear scene with pieces left");
+    }
+    if (!std::isfinite(game.play_seconds) || game.play_seconds < 0) broken("a play clock that is not a time");
+    if (!std::isfinite(game.scatter_seconds) || game.scatter_seconds < 0) broken("a scatter clock that is not a time");
+    for (double t : game.best_seconds)
+        if (!std::isfinite(t) || t <= 0) broken("a best time that is not a time");
+    for (const InfoLabel* l : {&game.muni_name_label, &game.muni_reading_label, &game.muni_population_label,
+                               &game.muni_area_label, &game.muni_region_label, &game.muni_remark_label,
+                               &game.mascot_name_label, &game.mascot_affiliation_label})
+        check_label(*l);
+    for (const InfoLabel& l : game.mascot_line_labels) check_label(l);
+}
+
+// Every input gets at most this many frames, so that one run stays short.
+constexpr int kFrameBudget = 3000;
+int frames_left = 0;
+// POKOMARU_FUZZ_TRACE=1 prints every scene change (to see where seeds lead).
+bool trace = false;
+
+void one_frame(double seconds) {
+    if (frames_left <= 0) return;
+    --frames_left;
+    const std::int32_t before = game.current_scene;
+    game.frame_seconds = seconds;
+    update_frame();
+    draw_scene_layers();
+    if (trace && game.current_scene != before)
+        std::fprintf(stderr, "scene %d -> %d (mode %d, left %d)\n", before, game.current_scene, game.puzzle_mode,
+                     game.pieces_left);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Input in{data, size};
+    trace = std::getenv("POKOMARU_FUZZ_TRACE") != nullptr;
+    frames_left = kFrameBudget;
+    std::srand(in.byte() | (in.byte() << 8));
+    stored_best[0] = stored_best[1] = 3599;
+    game = GameState{};
+    install_checking_drawing();
+    fill_catalogue();
+    bind_ui_texts();
+    load_records();
+    reset_board();
+    game.current_scene = Title;
+    game.title_button_state = HoverMunicipality;
+    game.window_rect = RECT{0, 0, 1042, 812};
+    send(WM_ACTIVATE, WA_ACTIVE, 0);
+    check_invariants();
+
+    int steps = 0;
+    while (!in.empty() && steps++ < 4000) {
+        const unsigned op = in.byte() % 12;
+        switch (op) {
+            case 0: {  // the pointer anywhere, in client pixels
+                const unsigned x = in.word(), y = in.word();
+                send(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+                break;
+            }
+            case 1: {  // onto the centre of a piece of the set in play
+                const Set s = current_set();
+                const PieceRecord& p = s.pieces[s.order[in.byte() % s.count]];
+                send(WM_MOUSEMOVE, 0, client_point(p.x + p.width / 2, p.y + p.height / 2));
+                break;
+            }
+            case 2: {  // near the home of the active (or the topmost) piece
+                const Set s = current_set();
+                const int i = game.active_piece != NO_PIECE ? game.active_piece : s.order[0];
+                const PieceRecord& p = s.pieces[i];
+                const double dx = static_cast<int>(in.byte() % 25) - 12, dy = static_cast<int>(in.byte() % 25) - 12;
+                send(WM_MOUSEMOVE, 0, client_point(p.home_x + p.width / 2 + dx, p.home_y + p.height / 2 + dy));
+                break;
+            }
+            case 3:  // onto a button: title, clear, hint
+            {
+                static const double points[][2] = {{384, 632}, {640, 632}, {512, 632}, {990, 32}, {448, 600}};
+                const auto& pt = points[in.byte() % 5];
+                send(WM_MOUSEMOVE, 0, client_point(pt[0], pt[1]));
+                break;
+            }
+            case 4:
+                send(WM_LBUTTONDOWN, MK_LBUTTON, 0);
+                break;
+            case 5:
+                send(WM_LBUTTONUP, 0, 0);
+                break;
+            case 6: {  // a key: mostly Escape
+                const unsigned key = in.byte();
+                send(WM_KEYDOWN, key < 160 ? VK_ESCAPE : key, 1);
+                break;
+            }
+            case 7:
+                send(WM_ACTIVATE, in.byte() % 3, 0);
+                break;
+            case 8:  // one frame of any length up to a minute
+                one_frame(in.word() / 1000.0);
+                break;
+            case 9: {  // many frames at 60 per second
+                const unsigned n = in.byte();
+                for (unsigned i = 0; i < n; ++i) one_frame(1.0 / 60);
+                break;
+            }
+            case 10: {  // another window size, the client at least 1 x 1
+                const int w = 1 + static_cast<int>(in.word() % 2400), h = 1 + static_cast<int>(in.word() % 1800);
+                game.window_rect = RECT{10, 20, 10 + w + 18, 20 + h + 44};
+                break;
+            }
+            default: {  // any other message
+                const unsigned message = in.word();
+                send(message, in.word(), static_cast<LPARAM>(in.word() | (in.word() << 16)));
+                break;
+            }
+        }
+        check_invariants();
+    }
+    if (trace)
+        std::fprintf(stderr, "end: scene %d mode %d left %d, %d frames unused\n", game.current_scene, game.puzzle_mode,
+                     game.pieces_left, frames_left);
+    return 0;
+}
