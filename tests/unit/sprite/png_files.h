@@ -28,7 +28,7 @@ inline std::string scratch_path(const std::string& name) {
     return (folder.path / name).string();
 }
 
-struct PngSpec {
+struct PngLayout {
     int width = 1, height = 1;
     int colour_type = PNG_COLOR_TYPE_RGBA;
     int bit_depth = 8;
@@ -40,7 +40,7 @@ struct PngSpec {
     png_color_16 trns_value{};
 };
 
-inline bool write_png(const std::string& path, const PngSpec& spec) {
+inline bool write_png(const std::string& path, const PngLayout& layout) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -51,17 +51,17 @@ inline bool write_png(const std::string& path, const PngSpec& spec) {
         return false;
     }
     png_init_io(png, f);
-    png_set_IHDR(png, info, spec.width, spec.height, spec.bit_depth, spec.colour_type,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, layout.width, layout.height, layout.bit_depth, layout.colour_type,
+                 layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty()) png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
-    if (!spec.trns_alpha.empty())
-        png_set_tRNS(png, info, spec.trns_alpha.data(), static_cast<int>(spec.trns_alpha.size()), nullptr);
-    if (spec.trns_colour) png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16*>(&spec.trns_value));
+    if (!layout.palette.empty()) png_set_PLTE(png, info, layout.palette.data(), static_cast<int>(layout.palette.size()));
+    if (!layout.trns_alpha.empty())
+        png_set_tRNS(png, info, layout.trns_alpha.data(), static_cast<int>(layout.trns_alpha.size()), nullptr);
+    if (layout.trns_colour) png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16*>(&layout.trns_value));
     png_write_info(png, info);
-    const std::size_t row_bytes = spec.bytes.size() / spec.height;
-    std::vector<png_bytep> rows(spec.height);
-    for (int y = 0; y < spec.height; ++y) rows[y] = const_cast<png_bytep>(&spec.bytes[y * row_bytes]);
+    const std::size_t row_bytes = layout.bytes.size() / layout.height;
+    std::vector<png_bytep> rows(layout.height);
+    for (int y = 0; y < layout.height; ++y) rows[y] = const_cast<png_bytep>(&layout.bytes[y * row_bytes]);
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -70,17 +70,17 @@ inline bool write_png(const std::string& path, const PngSpec& spec) {
 }
 
 // An 8-bit RGBA image from 0xAARRGGBB texels.
-inline PngSpec rgba_png(int width, int height, const std::vector<std::uint32_t>& argb) {
-    PngSpec spec;
-    spec.width = width;
-    spec.height = height;
+inline PngLayout rgba_png(int width, int height, const std::vector<std::uint32_t>& argb) {
+    PngLayout layout;
+    layout.width = width;
+    layout.height = height;
     for (std::uint32_t t : argb) {
-        spec.bytes.push_back(static_cast<unsigned char>(t >> 16));
-        spec.bytes.push_back(static_cast<unsigned char>(t >> 8));
-        spec.bytes.push_back(static_cast<unsigned char>(t));
-        spec.bytes.push_back(static_cast<unsigned char>(t >> 24));
+        layout.bytes.push_back(static_cast<unsigned char>(t >> 16));
+        layout.bytes.push_back(static_cast<unsigned char>(t >> 8));
+        layout.bytes.push_back(static_cast<unsigned char>(t));
+        layout.bytes.push_back(static_cast<unsigned char>(t >> 24));
     }
-    return spec;
+    return layout;
 }
 
 inline std::vector<unsigned char> read_file(const std::string& path) {
@@ -95,7 +95,7 @@ inline std::vector<unsigned char> read_file(const std::string& path) {
 
 inline void write_file(const std::string& path, const std::vector<unsigned char>& bytes) {
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);  // an empty vector has no data pointer
+        if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
 }
