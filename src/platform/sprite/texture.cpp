@@ -1,24 +1,27 @@
+// Textures made from loaded images: level 0 goes to the backend, which keeps
+// the one copy it needs; the loader's levels are freed once uploaded.
 #include <cstdio>
 
 #include "platform/sprite/sprite_objects.h"
 
-ManagedTexture::ManagedTexture(RenderBackend* backend, BackendTexture handle, TextureImage image)
-    : backend_(backend), handle_(handle), image_(std::move(image)) {}
+ManagedTexture::ManagedTexture(RenderBackend* backend, BackendTexture handle, const TextureImage& image)
+    : backend_(backend),
+      handle_(handle),
+      width_(image.levels.empty() ? 0 : image.levels[0].width),
+      height_(image.levels.empty() ? 0 : image.levels[0].height),
+      level_count_(static_cast<DWORD>(image.levels.size())),
+      has_alpha_(image.has_alpha) {}
 
 ManagedTexture::~ManagedTexture() {
     if (backend_ && handle_) backend_->destroy_texture(handle_);
 }
 
-DWORD ManagedTexture::GetLevelCount() { return static_cast<DWORD>(image_.levels.size()); }
+DWORD ManagedTexture::GetLevelCount() { return level_count_; }
 
 UINT ManagedTexture::Release() {
     const UINT left = --references_;
     if (left == 0) delete this;
     return left;
-}
-
-const ArgbImage* ManagedTexture::level(unsigned index) const {
-    return index < image_.levels.size() ? &image_.levels[index] : nullptr;
 }
 
 HRESULT create_texture_from_image(RenderBackend* backend, TextureImage image, IDirect3DTexture9** texture) {
@@ -32,8 +35,8 @@ HRESULT create_texture_from_image(RenderBackend* backend, TextureImage image, ID
         backend->destroy_texture(handle);
         return D3DERR_INVALIDCALL;
     }
-    *texture = new ManagedTexture(backend, handle, std::move(image));
-    return S_OK;
+    *texture = new ManagedTexture(backend, handle, image);
+    return S_OK;  // the image's levels are freed here
 }
 
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* path, UINT width, UINT height,
