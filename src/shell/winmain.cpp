@@ -105,6 +105,10 @@ void release_all(HINSTANCE instance) {
 
 int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
     if (start_up(instance) == 0) return 0;
+    // The title is on the screen at once, not after the window's first
+    // messages and the loop's first pacing sleep; the loop then draws the
+    // same picture again, which the device finds unchanged.
+    draw_frame();
     int exit_code = run_main_loop();
     release_all(instance);
     return exit_code;

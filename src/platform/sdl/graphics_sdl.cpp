@@ -1,7 +1,11 @@
 // The graphics device over an SDL renderer. The back buffer is a render
-// target texture of the size fixed at creation; Present stretches it over
-// the window. Every texture is managed: the backend keeps its texels and
-// uploads them again after a device reset, so the game never reloads files.
+// target texture of the game's 1024 x 768; Present stretches it over the
+// window. A GPU renderer's textures are managed (the backend keeps their
+// texels and uploads them again after a device reset, so the game never
+// reloads files); the software renderer's cannot be lost and are the only
+// copy. Each frame is recorded and drawn at Present: an unchanged frame is
+// not drawn at all, and a changed one from a cached layer of what it shares
+// with the last one.
 
 #include "platform/sdl/graphics_sdl.h"
 
