@@ -190,3 +190,11 @@ row "CPU idling on the title, Xvfb" idle "" "% of a core"
 row "resident memory on the title, Xvfb" rss_title_x "< 50" MiB
 row "resident memory on the title (median of $runs)" rss_title "< 50" MiB
 row "resident memory in play, info panel shown (median of $runs)" rss_play "< 64" MiB
+
+if [ "$quick" = 0 ]; then
+  echo
+  echo "== ten minutes of random play with window resizes, resident memory sampled at the first size (KiB)"
+  cmake --build build-bench -j2 --target test_soak >/dev/null
+  (cd "$root" && POKOMARU_LONG_SOAK=1 SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+    build-bench/tests/test_soak --gtest_filter='Soak.RandomPlayWithResizesKeepsMemoryFlat' | grep -E '^resident|OK|FAILED')
+fi

@@ -97,8 +97,8 @@ void soak(bool with_resizes, long allowed_growth_kib) {
 
     const unsigned minutes = soak_minutes();
     const unsigned kTotalMs = minutes * 60 * 1000;
-    const unsigned kWarmUpMs = kTotalMs / 10;
-    const unsigned kSampleEveryMs = kTotalMs / 20;
+    const unsigned kWarmUpMs = 60 * 1000;  // the first clear screens and their glyphs
+    const unsigned kSampleEveryMs = (kTotalMs - kWarmUpMs) / 20;
     // Warm-up: every piece of both sets held once with its info panel shown
     // in full, so that every glyph of the catalogue is in the fonts' caches
     // (which rightly grow until then).
