@@ -30,6 +30,9 @@ add_test(NAME windows_shipped_exe
   COMMAND bash ${WINDOWS_TESTS_DIR}/check_shipped_exe.sh ${WINDOWS_X86}/pokomaru-jigsaw.exe)
 set_tests_properties(windows_shipped_exe PROPERTIES LABELS windows TIMEOUT 60)
 
+add_test(NAME windows_package COMMAND bash ${WINDOWS_TESTS_DIR}/package_test.sh)
+set_tests_properties(windows_package PROPERTIES LABELS windows TIMEOUT 120)
+
 # Real-window tests of the 64-bit game under Xvfb, openbox and Wine; one at
 # a time, like the native ones, so that the game keeps its frame rate.
 file(GLOB WINDOWS_E2E_SCRIPTS CONFIGURE_DEPENDS ${WINDOWS_TESTS_DIR}/e2e_*.sh)
