@@ -587,6 +587,9 @@ RenderBackend* render_backend_of(IDirect3DDevice9* device) {
     return sdl ? sdl->backend() : nullptr;
 }
 
+// The SDL device owns its backend and ends it with itself.
+void release_render_backend(IDirect3DDevice9*) {}
+
 bool read_back_buffer(IDirect3DDevice9* device, std::vector<std::uint32_t>& argb, int& width, int& height) {
     auto* sdl = dynamic_cast<SdlDevice*>(device);
     return sdl && sdl->read_back_buffer(argb, width, height);

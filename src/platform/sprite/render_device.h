@@ -14,6 +14,9 @@
 // The backend the sprite batch and the fonts draw through; null for a
 // device this platform did not make.
 RenderBackend* render_backend_of(IDirect3DDevice9* device);
+// Lets go of what the backend holds for a device the game is about to
+// release (textures it registered); the next render_backend_of starts afresh.
+void release_render_backend(IDirect3DDevice9* device);
 
 // The back buffer as it stands, including what was drawn since the last
 // present: ARGB rows top to bottom, alpha always opaque. For tests and
