@@ -32,7 +32,8 @@ file(GLOB CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/content/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/sprite/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/*.c)
 # main() is the entry everywhere but Windows; here it is WinMain itself.
 list(REMOVE_ITEM CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/main.cpp ${CMAKE_SOURCE_DIR}/src/shell/winmain.cpp)
 file(GLOB WIN32_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.rc)
