@@ -16,14 +16,16 @@ expect_graphics_failure() {
     start_game
     find_box() { box=$(find_window_named "初期化失敗") && window_viewable "$box"; }
     wait_until 90 find_box || fail "($how) no message box titled 初期化失敗 appeared"
-    # The box holds a line of text above its OK button: dark glyph pixels
-    # in its upper part, not an empty or blank-glyph line.
+    # The box holds a line of text above its OK button, whose right half is
+    # kana and kanji: real glyphs there, not the empty boxes of a face
+    # without them (those make only a handful of different pixel columns).
     read -r bw bh < <(client_size "$box")
     text_drawn() {
         shoot "$box" || return 1
-        gt "$(region_dark_fraction "$SHOT" 0 0 "$bw" $((bh / 2)))" 0.01
+        gt "$(region_dark_fraction "$SHOT" 0 0 "$bw" $((bh / 2)))" 0.01 &&
+            [ "$(distinct_columns "$SHOT" $((bw / 2)) 0 $((bw / 2)) $((bh / 2)))" -ge 15 ]
     }
-    wait_until 10 text_drawn || fail "($how) the message box shows no text"
+    wait_until 10 text_drawn || fail "($how) the message box shows no legible Japanese text ($(distinct_columns "$SHOT" $((bw / 2)) 0 $((bw / 2)) $((bh / 2))) distinct columns)"
     cp "$SHOT" "$E2E_ARTIFACTS/windows-box-$how.png" 2>/dev/null ||
         { mkdir -p "$E2E_ARTIFACTS" && cp "$SHOT" "$E2E_ARTIFACTS/windows-box-$how.png"; }
     kill -0 "$game_pid" 2>/dev/null || fail "($how) the game ended before the box was dismissed"
@@ -31,7 +33,7 @@ expect_graphics_failure() {
     xdotool key Return
     wait_game_exit 20
     [ "$game_rc" = 0 ] || fail "($how) the game ended with code $game_rc"
-    log "($how) box ${bw} x ${bh} with text (dark $(region_dark_fraction "$SHOT" 0 0 "$bw" $((bh / 2)))) dismissed; exit code 0"
+    log "($how) box ${bw} x ${bh}, $(distinct_columns "$SHOT" $((bw / 2)) 0 $((bw / 2)) $((bh / 2))) distinct glyph columns, dismissed; exit code 0"
 }
 
 rm -f "$scratch/run/game/bitmap.png"

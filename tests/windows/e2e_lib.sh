@@ -56,3 +56,16 @@ region_dark_fraction() {
     out=$(convert "$img[${w}x${h}+${x}+${y}]" -colorspace gray -threshold 50% -negate -format '%[fx:mean]' info: 2>/dev/null)
     echo "${out:-0}"
 }
+
+# The number of different pixel columns (dark/light, blank ones left out) in
+# a region. A line of real glyphs has many; a line of missing-glyph boxes
+# has only the few columns a box is made of (edge, inside), however long.
+distinct_columns() {
+    local img=$1 x=$2 y=$3 w=$4 h=$5
+    convert "$img[${w}x${h}+${x}+${y}]" -colorspace gray -threshold 60% -compress none pbm:- 2>/dev/null |
+        awk 'NR == 1 { next }
+             NR == 2 { w = $1; next }
+             { for (i = 1; i <= NF; i++) { col[n % w] = col[n % w] $i; n++ } }
+             END { for (c = 0; c < w; c++) if (col[c] ~ /1/) seen[col[c]] = 1
+                   k = 0; for (s in seen) k++; print k }'
+}
