@@ -44,6 +44,7 @@ set_tests_properties(windows_package PROPERTIES LABELS windows TIMEOUT 120)
 # Real-window tests of the 64-bit game under Xvfb, openbox and Wine; one at
 # a time, like the native ones, so that the game keeps its frame rate.
 file(GLOB WINDOWS_E2E_SCRIPTS CONFIGURE_DEPENDS ${WINDOWS_TESTS_DIR}/e2e_*.sh)
+list(REMOVE_ITEM WINDOWS_E2E_SCRIPTS ${WINDOWS_TESTS_DIR}/e2e_lib.sh)
 foreach(script ${WINDOWS_E2E_SCRIPTS})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME windows_${name} COMMAND bash ${script} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
