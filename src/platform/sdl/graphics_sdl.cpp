@@ -226,7 +226,7 @@ public:
     // in the middle of a frame; the present draws the rest.
     void replay_early() {
         if (!renderer) return;
-        if (!frame_.commands.empty()) early_ = true;
+        if (!frame_.commands.empty()) early_ = true, back_is_layer_and_tail_ = false;
         replay();
     }
 
@@ -240,12 +240,18 @@ public:
             // Whatever the layer holds stays right only below this frame's
             // unchanged prefix.
             if (early_ || !(layer_at_ <= prefix)) layer_valid_ = false;
+            back_is_layer_and_tail_ = false;
             replay();
             return;
         }
         Position start{};
         if (layer_valid_ && layer_at_ <= prefix) {
-            copy(layer_, back_buffer);
+            // The back buffer holds the layer with the last frame's tail on
+            // it: putting back the layer under that tail is enough.
+            if (back_is_layer_and_tail_)
+                copy_area(layer_, back_buffer, tail_box_);
+            else
+                copy(layer_, back_buffer);
             start = layer_at_;
             ++cached_presents;
         }
@@ -259,6 +265,8 @@ public:
         }
         replayed_ = prefix;
         replay();
+        tail_box_ = area_drawn(frame_, prefix, width, height);
+        back_is_layer_and_tail_ = true;
     }
 
     // Draws the frame presented last in full, the plain way (no layer, no
@@ -291,6 +299,7 @@ public:
     void forget_presented() {
         presented_valid_ = false;
         layer_valid_ = false;
+        back_is_layer_and_tail_ = false;
     }
 
     SDL_Rect view{0, 0, 0, 0};  // the viewport commands are recorded with
@@ -324,6 +333,7 @@ public:
         if (layer_) SDL_DestroyTexture(layer_);
         layer_ = nullptr;
         layer_valid_ = false;
+        back_is_layer_and_tail_ = false;
     }
 
 private:
@@ -502,6 +512,44 @@ private:
         return true;
     }
 
+    // The back-buffer pixels that commands of a frame from a position on can
+    // touch: their vertices' bounding box (with a pixel more on each side
+    // for rounding and filtering) within their viewports.
+    SDL_Rect area_drawn(const Frame& f, Position from, int width, int height) const {
+        int x0 = width, y0 = height, x1 = 0, y1 = 0;
+        auto add = [&](const SDL_Rect& view, float left, float top, float right, float bottom) {
+            const int l = std::max({0, view.x, view.x + static_cast<int>(std::floor(left)) - 1});
+            const int t = std::max({0, view.y, view.y + static_cast<int>(std::floor(top)) - 1});
+            const int r = std::min({width, view.x + view.w, view.x + static_cast<int>(std::ceil(right)) + 1});
+            const int b = std::min({height, view.y + view.h, view.y + static_cast<int>(std::ceil(bottom)) + 1});
+            if (r <= l || b <= t) return;
+            x0 = std::min(x0, l), y0 = std::min(y0, t), x1 = std::max(x1, r), y1 = std::max(y1, b);
+        };
+        for (std::size_t i = from.command; i < f.commands.size(); ++i) {
+            const FrameCommand& c = f.commands[i];
+            if (c.kind == FrameCommand::Fill) {
+                add(c.view, static_cast<float>(c.area.x), static_cast<float>(c.area.y),
+                    static_cast<float>(c.area.x + c.area.w), static_cast<float>(c.area.y + c.area.h));
+                continue;
+            }
+            float l = 1e9f, t = 1e9f, r = -1e9f, b = -1e9f;
+            for (int k = i == from.command ? from.index : 0; k < c.index_count; ++k) {
+                const SDL_FPoint& p = f.vertices[c.first_vertex + f.indices[c.first_index + k]].position;
+                l = std::min(l, p.x), t = std::min(t, p.y), r = std::max(r, p.x), b = std::max(b, p.y);
+            }
+            if (r >= l) add(c.view, l, t, r, b);
+        }
+        return x1 > x0 && y1 > y0 ? SDL_Rect{x0, y0, x1 - x0, y1 - y0} : SDL_Rect{0, 0, 0, 0};
+    }
+
+    // Copies part of one target texture onto the same place of another.
+    void copy_area(SDL_Texture* from, SDL_Texture* to, const SDL_Rect& area) {
+        if (area.w <= 0 || area.h <= 0) return;
+        SDL_SetRenderTarget(renderer, to);
+        SDL_RenderSetViewport(renderer, nullptr);
+        SDL_RenderCopy(renderer, from, &area, &area);
+    }
+
     // Copies one whole target texture onto another of the same size.
     void copy(SDL_Texture* from, SDL_Texture* to) {
         SDL_SetRenderTarget(renderer, to);
@@ -542,6 +590,10 @@ private:
     SDL_Texture* layer_ = nullptr;
     Position layer_at_;
     bool layer_valid_ = false;
+    // The back buffer is the layer with the commands after layer_at_ of the
+    // presented frame drawn on it, all within tail_box_.
+    bool back_is_layer_and_tail_ = false;
+    SDL_Rect tail_box_{0, 0, 0, 0};
 };
 
 class SdlDevice final : public IDirect3DDevice9 {
