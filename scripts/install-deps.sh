@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   libx11-dev libxi-dev
   xvfb xdotool x11-utils x11-apps imagemagick openbox
+  dpkg-dev fakeroot lintian desktop-file-utils appstream
 )
 
 missing=()
