@@ -7,12 +7,22 @@
 // with the bare background, and the closest wins.
 //
 // Usage: loose_mascots SCREENSHOT.png ATLAS.png
+//
+// With --wait-placed it instead watches the window until the mascot whose
+// picture lies at (atlas_x, atlas_y) shows opaque, i.e. placed, centred on
+// (drop_x, drop_y); exit status 0 when it does, 1 when the seconds run out.
+// It reads the window directly, which stays quick on a busy machine.
+//   loose_mascots --wait-placed WINDOW drop_x drop_y atlas_x atlas_y SECONDS ATLAS.png
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -68,11 +78,60 @@ double distance(const Rgba& shot, const Rgba& atlas, int cx, int cy, int ax, int
     return sum / (s * s * 3);
 }
 
+// The middle 16 x 16 of the picture, compared with the window's pixels;
+// mean absolute difference per channel, or a negative value when the
+// window cannot be read.
+double placed_distance(Display* display, Window window, int drop_x, int drop_y, const Rgba& atlas, int ax, int ay) {
+    XImage* image = XGetImage(display, window, drop_x - 8, drop_y - 8, 16, 16, AllPlanes, ZPixmap);
+    if (!image) return -1;
+    double sum = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            unsigned long p = XGetPixel(image, x, y);
+            const unsigned char* a = atlas.at(ax + 8 + x, ay + 8 + y);
+            sum += std::abs(int((p >> 16) & 0xff) - a[0]) + std::abs(int((p >> 8) & 0xff) - a[1]) +
+                   std::abs(int(p & 0xff) - a[2]);
+        }
+    XDestroyImage(image);
+    return sum / (16 * 16 * 3);
+}
+
+int wait_placed(char** argv) {
+    Rgba atlas;
+    if (!read_png(argv[8], atlas) || atlas.w != piece_geometry::kAtlasWidth) {
+        std::fprintf(stderr, "loose_mascots: %s is not the atlas\n", argv[8]);
+        return 2;
+    }
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "loose_mascots: cannot open the display\n");
+        return 2;
+    }
+    const Window window = Window(std::strtoul(argv[2], nullptr, 0));
+    const int drop_x = std::atoi(argv[3]), drop_y = std::atoi(argv[4]);
+    const int ax = std::atoi(argv[5]), ay = std::atoi(argv[6]);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(std::atof(argv[7]));
+    int status = 1;
+    do {
+        double d = placed_distance(display, window, drop_x, drop_y, atlas, ax, ay);
+        if (d >= 0 && d < 5.0) {
+            status = 0;
+            break;
+        }
+        usleep(20000);
+    } while (std::chrono::steady_clock::now() < deadline);
+    XCloseDisplay(display);
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 9 && std::strcmp(argv[1], "--wait-placed") == 0) return wait_placed(argv);
     if (argc != 3) {
-        std::fprintf(stderr, "usage: loose_mascots SCREENSHOT.png ATLAS.png\n");
+        std::fprintf(stderr,
+                     "usage: loose_mascots SCREENSHOT.png ATLAS.png\n"
+                     "       loose_mascots --wait-placed WINDOW drop_x drop_y atlas_x atlas_y SECONDS ATLAS.png\n");
         return 2;
     }
     Rgba shot, atlas;
@@ -90,18 +149,22 @@ int main(int argc, char** argv) {
     for (int row = 0; row < 5; ++row)
         for (int col = 0; col < 20; ++col) {
             const int cx = col * 48 + 40, cy = row * 40 + 568;
-            double best = distance(shot, atlas, cx, cy, 0, 0, 0.0);
+            double best = distance(shot, atlas, cx, cy, 0, 0, 0.0), second = 1e9;
             int which = -1;
             for (int i = 0; i < kMascotCount; ++i) {
                 double d = distance(shot, atlas, cx, cy, mascot_atlas_x(i), mascot_atlas_y(i), loose_alpha);
-                if (d < best) best = d, which = i;
+                if (d < best) second = best, best = d, which = i;
+                else if (d < second) second = d;
             }
+            if (std::getenv("LOOSE_MASCOTS_DEBUG"))
+                std::fprintf(stderr, "cell %d,%d: %d at %.2f, next %.2f\n", col, row, which, best, second);
             if (which < 0) continue;
             // Two cells that look like one mascot: a picture the game cannot
             // tell apart either; say so rather than drag the wrong one.
             if (seen[which]++) std::fprintf(stderr, "loose_mascots: mascot %d seen twice\n", which);
-            std::printf("%d %d %d %d\n", cx + kMascotSize / 2, cy + kMascotSize / 2,
-                        kMascotHomes[which].home_x + kMascotSize / 2, kMascotHomes[which].home_y + kMascotSize / 2);
+            std::printf("%d %d %d %d %d %d\n", cx + kMascotSize / 2, cy + kMascotSize / 2,
+                        kMascotHomes[which].home_x + kMascotSize / 2, kMascotHomes[which].home_y + kMascotSize / 2,
+                        mascot_atlas_x(which), mascot_atlas_y(which));
         }
     return 0;
 }

@@ -6,7 +6,7 @@
 # a time, like the other real-window tests.
 add_executable(loose_mascots ${CMAKE_CURRENT_LIST_DIR}/loose_mascots.cpp ${CMAKE_SOURCE_DIR}/src/content/piece_geometry.cpp)
 target_include_directories(loose_mascots PRIVATE ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(loose_mascots PRIVATE PNG::PNG)
+target_link_libraries(loose_mascots PRIVATE PNG::PNG PkgConfig::X11)
 
 foreach(name installed_tree launcher deb_package)
   add_test(NAME package_${name} COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/${name}.sh WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
