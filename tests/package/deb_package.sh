@@ -97,15 +97,16 @@ wait_until 60 hint_shown || fail "the mascot game did not reach play"
 
 # Drags one piece home: over it long enough for the game to make it the
 # candidate, pressed long enough for an update to see the press, released on
-# its home centre; then waits for the game to show it placed before the
-# pointer leaves (a drop is judged where the pointer is at the next update,
+# its home centre; then waits for the count of pieces left to change (the
+# game placed it) before the pointer leaves (a drop is judged where the pointer is at the next update,
 # and a busy machine may hold updates back). A drag that did not take is
 # repeated from the piece's cell, which is harmless whatever the game saw:
 # a piece still held is let go there and picked up again. The pauses grow
 # with every repetition.
 pause() { sleep "$(awk -v t="$1" -v k="$slow" 'BEGIN { printf "%.2f", t * k / 100 }')"; }
 drag_home() {
-    local px=$1 py=$2 hx=$3 hy=$4 try
+    local px=$1 py=$2 hx=$3 hy=$4 try count
+    count=$("$LOOSE_MASCOTS" --count "$wid") || fail "the window cannot be read"
     slow=1
     for try in 1 2 3 4 5 6; do
         pointer_to "$wid" "$px" "$py"
@@ -120,7 +121,7 @@ drag_home() {
         pause 12
         xdotool mouseup 1
         # The last piece takes the game on to the clear screen and the record.
-        if "$LOOSE_MASCOTS" --wait-placed "$wid" "$hx" "$hy" "$5" "$6" "$try" "$ATLAS" || [ -e "$record" ]; then
+        if "$LOOSE_MASCOTS" --wait-count "$wid" "$count" "$try" || [ -e "$record" ]; then
             tries=$((tries + try))
             return 0
         fi

@@ -8,11 +8,10 @@
 //
 // Usage: loose_mascots SCREENSHOT.png ATLAS.png
 //
-// With --wait-placed it instead watches the window until the mascot whose
-// picture lies at (atlas_x, atlas_y) shows opaque, i.e. placed, centred on
-// (drop_x, drop_y); exit status 0 when it does, 1 when the seconds run out.
-// It reads the window directly, which stays quick on a busy machine.
-//   loose_mascots --wait-placed WINDOW drop_x drop_y atlas_x atlas_y SECONDS ATLAS.png
+// It also watches the count of pieces left in the window, reading the
+// window directly, which stays quick on a busy machine:
+//   loose_mascots --count WINDOW                       prints a fingerprint of it
+//   loose_mascots --wait-count WINDOW PRINT SECONDS    waits until it changes
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -78,48 +77,47 @@ double distance(const Rgba& shot, const Rgba& atlas, int cx, int cy, int ax, int
     return sum / (s * s * 3);
 }
 
-// The middle 16 x 16 of the picture, compared with the window's pixels;
-// mean absolute difference per channel, or a negative value when the
-// window cannot be read.
-double placed_distance(Display* display, Window window, int drop_x, int drop_y, const Rgba& atlas, int ax, int ay) {
-    XImage* image = XGetImage(display, window, drop_x - 8, drop_y - 8, 16, 16, AllPlanes, ZPixmap);
-    if (!image) return -1;
-    double sum = 0;
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x) {
-            unsigned long p = XGetPixel(image, x, y);
-            const unsigned char* a = atlas.at(ax + 8 + x, ay + 8 + y);
-            sum += std::abs(int((p >> 16) & 0xff) - a[0]) + std::abs(int((p >> 8) & 0xff) - a[1]) +
-                   std::abs(int(p & 0xff) - a[2]);
-        }
+// The play screen's count of pieces left, "残り個数：NN個" at (632, 24): it
+// changes exactly when a piece is placed, and vanishes with the last one.
+constexpr int kCountX = 632, kCountY = 18, kCountW = 160, kCountH = 24;
+
+// A fingerprint of the count's pixels; 0 when the window cannot be read.
+unsigned long long count_fingerprint(Display* display, Window window) {
+    XImage* image = XGetImage(display, window, kCountX, kCountY, kCountW, kCountH, AllPlanes, ZPixmap);
+    if (!image) return 0;
+    unsigned long long h = 1469598103934665603ull;
+    for (int y = 0; y < kCountH; ++y)
+        for (int x = 0; x < kCountW; ++x) h = (h ^ (XGetPixel(image, x, y) & 0xffffff)) * 1099511628211ull;
     XDestroyImage(image);
-    return sum / (16 * 16 * 3);
+    return h;
 }
 
-int wait_placed(char** argv) {
-    Rgba atlas;
-    if (!read_png(argv[8], atlas) || atlas.w != piece_geometry::kAtlasWidth) {
-        std::fprintf(stderr, "loose_mascots: %s is not the atlas\n", argv[8]);
-        return 2;
-    }
+// --count WINDOW: prints the fingerprint. --wait-count WINDOW PRINT SECONDS:
+// waits until the count differs from that fingerprint (exit 0) or the time
+// is up (exit 1).
+int watch_count(int argc, char** argv) {
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         std::fprintf(stderr, "loose_mascots: cannot open the display\n");
         return 2;
     }
     const Window window = Window(std::strtoul(argv[2], nullptr, 0));
-    const int drop_x = std::atoi(argv[3]), drop_y = std::atoi(argv[4]);
-    const int ax = std::atoi(argv[5]), ay = std::atoi(argv[6]);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(std::atof(argv[7]));
     int status = 1;
-    do {
-        double d = placed_distance(display, window, drop_x, drop_y, atlas, ax, ay);
-        if (d >= 0 && d < 5.0) {
-            status = 0;
-            break;
-        }
-        usleep(20000);
-    } while (std::chrono::steady_clock::now() < deadline);
+    if (argc == 3) {
+        std::printf("%llu\n", count_fingerprint(display, window));
+        status = 0;
+    } else {
+        const unsigned long long before = std::strtoull(argv[3], nullptr, 10);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(std::atof(argv[4]));
+        do {
+            unsigned long long now = count_fingerprint(display, window);
+            if (now != 0 && now != before) {
+                status = 0;
+                break;
+            }
+            usleep(20000);
+        } while (std::chrono::steady_clock::now() < deadline);
+    }
     XCloseDisplay(display);
     return status;
 }
@@ -127,11 +125,13 @@ int wait_placed(char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 9 && std::strcmp(argv[1], "--wait-placed") == 0) return wait_placed(argv);
+    if (argc == 3 && std::strcmp(argv[1], "--count") == 0) return watch_count(argc, argv);
+    if (argc == 5 && std::strcmp(argv[1], "--wait-count") == 0) return watch_count(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr,
                      "usage: loose_mascots SCREENSHOT.png ATLAS.png\n"
-                     "       loose_mascots --wait-placed WINDOW drop_x drop_y atlas_x atlas_y SECONDS ATLAS.png\n");
+                     "       loose_mascots --count WINDOW\n"
+                     "       loose_mascots --wait-count WINDOW FINGERPRINT SECONDS\n");
         return 2;
     }
     Rgba shot, atlas;
