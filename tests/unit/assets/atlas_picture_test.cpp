@@ -1,6 +1,6 @@
 // The committed atlas, checked the way the game uses it: pieces drawn at
 // home from their cells less the margin, the background and its tiled band,
-// the mascot badges, and the colour key that turns opaque white transparent.
+// and the colour key that turns opaque white transparent.
 
 #include <gtest/gtest.h>
 
@@ -178,30 +178,6 @@ TEST_F(AtlasPicture, SmallPicturesAreDrawn) {
         EXPECT_GT(visible, 32 * 32 / 3) << "picture at " << r.left << "," << r.top;
         EXPECT_EQ(a.alpha(r.left, r.top), 0) << "a round picture leaves its corners clear";
     }
-}
-
-TEST_F(AtlasPicture, MascotBadgesAreRoundAndPairwiseDistinct) {
-    const Picture& a = atlas();
-    for (int i = 0; i < kMascotCount; ++i) {
-        EXPECT_EQ(a.alpha(mascot_atlas_x(i) + 16, mascot_atlas_y(i) + 16), 255) << "mascot " << i;
-        EXPECT_EQ(a.alpha(mascot_atlas_x(i), mascot_atlas_y(i)), 0) << "mascot " << i;
-    }
-    double closest = 1e9;
-    int ci = -1, cj = -1;
-    for (int i = 0; i < kMascotCount; ++i)
-        for (int j = i + 1; j < kMascotCount; ++j) {
-            double sum = 0;
-            for (int y = 0; y < 32; ++y)
-                for (int x = 0; x < 32; ++x) {
-                    const std::uint8_t* p = a.at(mascot_atlas_x(i) + x, mascot_atlas_y(i) + y);
-                    const std::uint8_t* q = a.at(mascot_atlas_x(j) + x, mascot_atlas_y(j) + y);
-                    for (int c = 0; c < 4; ++c) sum += std::abs(int(p[c]) - int(q[c]));
-                }
-            double mean = sum / (32 * 32 * 4);
-            if (mean < closest) { closest = mean; ci = i; cj = j; }
-        }
-    // Two badges with the same character and colour would come out near 2.
-    EXPECT_GT(closest, 7.0) << "mascots " << ci << " and " << cj << " look alike";
 }
 
 }  // namespace
