@@ -237,24 +237,33 @@ void layer(Rgba& acc, Rgba c, float coverage) {
 }  // namespace
 
 void paint_buttons(Image& atlas) {
+    // A cream face for the red caption inside a deep blue frame. Faded to
+    // alpha 180 while idle, the frame lets the pale band through and turns
+    // light; hovered it is at full strength, so the hover shows. Pressed,
+    // the face turns warm yellow, the frame darker and the button sits lower.
     for (int pressed = 0; pressed < 2; ++pressed) {
         const AtlasRect& r = pressed ? kButtonPressed : kButton;
-        const float dy = pressed ? 2.0f : 0.0f;  // the pressed button sits lower, its shadow shorter
+        const float dy = pressed ? 2.0f : 0.0f;
+        const Rgba frame_top = pressed ? rgb(22, 62, 120) : rgb(46, 104, 184);
+        const Rgba frame_bottom = pressed ? rgb(14, 42, 92) : rgb(26, 70, 142);
+        const Rgba face_top = pressed ? rgb(255, 226, 132) : rgb(255, 251, 238);
+        const Rgba face_bottom = pressed ? rgb(250, 208, 102) : rgb(246, 236, 206);
         for (int y = r.top; y < r.bottom; ++y)
             for (int x = r.left; x < r.right; ++x) {
                 float px = float(x - r.left) + 0.5f, py = float(y - r.top) + 0.5f;
                 Rgba acc{0, 0, 0, 0};
                 float sds = sd_round_box(px, py, 3, 2 + (pressed ? 3.0f : 5.0f), 125, 61.5f, 15);
-                layer(acc, with_alpha(rgb(40, 50, 70), 0.24f), smoothstep(2.5f, -1.5f, sds));
+                layer(acc, with_alpha(rgb(20, 30, 60), 0.34f), smoothstep(2.5f, -1.5f, sds));
                 float sd = sd_round_box(px, py, 3, 2 + dy, 125, 59 + dy, 15);
                 float t = clamp01((py - 2 - dy) / 57.0f);
-                Rgba top = pressed ? rgb(220, 226, 236) : rgb(255, 252, 244);
-                Rgba bottom = pressed ? rgb(240, 243, 248) : rgb(226, 232, 243);
-                Rgba c = mix(top, bottom, t);
-                if (!pressed) c = mix(c, kWhite, 0.4f * smoothstep(0.5f, 0.0f, t) * smoothstep(-2.0f, -5.0f, sd));
-                layer(acc, c, fill(sd));
-                layer(acc, pressed ? rgb(108, 124, 152) : rgb(140, 156, 184),
-                      clamp01(1.0f - std::fabs(sd + 0.9f) / 1.1f));
+                layer(acc, mix(frame_top, frame_bottom, t), fill(sd));
+                // A light edge along the frame's top, a shine the pressed one has lost.
+                if (!pressed) layer(acc, with_alpha(rgb(150, 196, 246), 0.8f), fill(sd + 1.5f) * smoothstep(0.12f, 0.0f, t) * (1 - fill(sd + 3.0f)));
+                float sdf = sd_round_box(px, py, 9, 8 + dy, 119, 53 + dy, 10);
+                Rgba face = mix(face_top, face_bottom, clamp01((py - 8 - dy) / 45.0f));
+                layer(acc, face, fill(sdf));
+                layer(acc, mix(frame_bottom, kBlack, 0.25f), clamp01(1.0f - std::fabs(sdf + 0.5f) / 0.9f));
+                layer(acc, rgb(16, 28, 56), clamp01(1.0f - std::fabs(sd + 0.7f) / 1.0f));
                 atlas.set(x, y, acc);
             }
     }

@@ -169,6 +169,38 @@ TEST_F(AtlasPicture, ButtonsAreLightBehindTheRedCaption) {
     }
 }
 
+// The mode buttons are drawn faded (alpha 180) while idle, at full strength
+// while hovered, and as the pressed picture while held, over the band of
+// the background: the three must look different.
+TEST_F(AtlasPicture, ButtonsShowHoverAndPressAtAGlance) {
+    const Picture& a = atlas();
+    auto composed = [&](const AtlasRect& r, double alpha, std::vector<double>& out) {
+        out.clear();
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 128; ++x) {
+                // The band below the map repeats the background's corner tile.
+                const int tw = kBackgroundTile.right, th = kBackgroundTile.bottom;
+                const std::uint8_t* bg = a.at((320 + x) % tw, (600 - 568 + y) % th);
+                const std::uint8_t* p = a.at(r.left + x, r.top + y);
+                const double k = a.alpha(r.left + x, r.top + y) / 255.0 * alpha;
+                for (int c = 0; c < 3; ++c) out.push_back(p[c] * k + bg[c] * (1 - k));
+            }
+    };
+    auto mean_difference = [](const std::vector<double>& p, const std::vector<double>& q) {
+        double sum = 0;
+        for (size_t i = 0; i < p.size(); ++i) sum += std::fabs(p[i] - q[i]);
+        return sum / double(p.size()) / 255.0;
+    };
+    std::vector<double> idle, hovered, pressed;
+    composed(kButton, 180.0 / 255.0, idle);
+    composed(kButton, 1.0, hovered);
+    composed(kButtonPressed, 1.0, pressed);
+    const double idle_hover = mean_difference(idle, hovered), hover_press = mean_difference(hovered, pressed);
+    std::printf("button: idle vs hovered %.1f %%, hovered vs pressed %.1f %%\n", 100 * idle_hover, 100 * hover_press);
+    EXPECT_GT(idle_hover, 0.05);
+    EXPECT_GT(hover_press, 0.05);
+}
+
 TEST_F(AtlasPicture, SmallPicturesAreDrawn) {
     const Picture& a = atlas();
     for (const AtlasRect& r : {kHintButton, kHintButtonPressed, kSlotMarker}) {
