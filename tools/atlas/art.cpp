@@ -237,7 +237,8 @@ void layer(Rgba& acc, Rgba c, float coverage) {
 }  // namespace
 
 void paint_buttons(Image& atlas) {
-    // A cream face for the red caption inside a deep blue frame. Faded to
+    // A cream face for the red caption (as wide as the longest, もう一度)
+    // inside a deep blue frame. Faded to
     // alpha 180 while idle, the frame lets the pale band through and turns
     // light; hovered it is at full strength, so the hover shows. Pressed,
     // the face turns warm yellow, the frame darker and the button sits lower.
@@ -259,7 +260,7 @@ void paint_buttons(Image& atlas) {
                 layer(acc, mix(frame_top, frame_bottom, t), fill(sd));
                 // A light edge along the frame's top, a shine the pressed one has lost.
                 if (!pressed) layer(acc, with_alpha(rgb(150, 196, 246), 0.8f), fill(sd + 1.5f) * smoothstep(0.12f, 0.0f, t) * (1 - fill(sd + 3.0f)));
-                float sdf = sd_round_box(px, py, 9, 8 + dy, 119, 53 + dy, 10);
+                float sdf = sd_round_box(px, py, 7, 8 + dy, 121, 53 + dy, 9);
                 Rgba face = mix(face_top, face_bottom, clamp01((py - 8 - dy) / 45.0f));
                 layer(acc, face, fill(sdf));
                 layer(acc, mix(frame_bottom, kBlack, 0.25f), clamp01(1.0f - std::fabs(sdf + 0.5f) / 0.9f));
