@@ -499,6 +499,8 @@ private:
             }
             p.push_back({cx + 8, t + 4});
             back(poly(p, 0.5f), a0_);
+            for (float side : {-1.0f, 1.0f})  // pointed ears in front of the mane
+                back(poly({{cx + side * 3, t + 3}, {cx + side * 7.5f, t + 3.5f}, {cx + side * 6.8f, t - 6}}, 0.6f), main_);
             return;
         }
         if (h == "leek-horns") {
@@ -859,8 +861,8 @@ private:
             return;
         }
         if (it == "rocker") {
-            for (float side : {-1.0f, 1.0f}) back(capsule(16 + side * 6, 24, 16 + side * 7, 28, 1.3f), main_);
-            back(inter(outline_of(circle(16, -4, 33), 1.1f), lower(25.5f)), darker(main_, 0.3f));
+            // The rocker runs under the body, its ends curling up at the sides.
+            front(inter(outline_of(circle(16, -6, 35.5f), 1.2f), lower(24)), darker(main_, 0.35f));
             return;
         }
         if (it == "tulip") {
