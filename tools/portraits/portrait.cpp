@@ -309,8 +309,8 @@ private:
         if (h == "red rice") {
             Sdf cap = inter(grow(body_.sd, 0.3f), upper(t + 5.5f));
             front(cap, Col{244, 238, 224});
-            for (float dx : {-5.0f, -1.5f, 2.0f, 5.5f, 0.2f, -3.4f, 3.7f})
-                flat(circle(cx + dx, t + 2.2f + (std::fabs(dx) > 4 ? 1.8f : (dx == 0.2f ? -0.6f : 1.0f)), 0.95f), a0_);
+            for (V p : {V{-5, 4}, V{-1.5f, 3.2f}, V{2, 3.2f}, V{5.5f, 4}, V{0.2f, 1.6f}, V{-3.4f, 1.8f}, V{3.7f, 1.8f}})
+                flat(circle(cx + p.x, t + p.y, 0.95f), a0_);
             return;
         }
         if (h == "tuft") {
@@ -805,7 +805,7 @@ private:
             return;
         }
         if (it == "shield") {
-            Col c = look_.kind == "clay figure" ? a0_ : a0_;
+            const Col c = a0_;
             front(poly({{hx - 4, hy - 6}, {hx + 5, hy - 6}, {hx + 5, hy + 1}, {hx + 0.5f, hy + 6.5f}, {hx - 4, hy + 1}}, 0.8f), c, true);
             if (look_.accents.size() > 1) {
                 flat(box(hx - 0.4f, hy - 4.5f, hx + 1.4f, hy + 3, 0.2f), a1_);
