@@ -35,13 +35,34 @@ std::string to_utf8(const std::wstring& wide) {
 
 class GdiSource final : public GlyphSource {
 public:
-    GdiSource(HDC dc, HFONT font, HGDIOBJ previous) : dc_(dc), font_(font), previous_(previous) {
+    GdiSource(HDC dc, HFONT font, HGDIOBJ previous, int cell) : dc_(dc), font_(font), previous_(previous) {
         TEXTMETRICW metrics{};
         GetTextMetricsW(dc_, &metrics);
-        wchar_t face[LF_FACESIZE] = {};
-        GetTextFaceW(dc_, LF_FACESIZE, face);
-        description_.family = to_utf8(face);
-        description_.height = metrics.tmHeight;
+        // The family of the face GDI really chose: the face name a font is
+        // asked by (GetTextFaceW) stays the game's even when the system
+        // substitutes another face for it.
+        std::wstring family;
+        if (const UINT size = GetOutlineTextMetricsW(dc_, 0, nullptr); size >= sizeof(OUTLINETEXTMETRICW)) {
+            std::vector<BYTE> buffer(size);
+            auto* outline = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
+            if (GetOutlineTextMetricsW(dc_, size, outline)) {
+                // The name's offset from the record's start, not a pointer.
+                const auto offset = reinterpret_cast<std::uintptr_t>(outline->otmpFamilyName);
+                if (offset >= sizeof(OUTLINETEXTMETRICW) && offset < size)
+                    family.assign(reinterpret_cast<const wchar_t*>(buffer.data() + offset),
+                                  wcsnlen(reinterpret_cast<const wchar_t*>(buffer.data() + offset),
+                                          (size - offset) / sizeof(wchar_t)));
+            }
+        }
+        if (family.empty()) {
+            wchar_t face[LF_FACESIZE] = {};
+            GetTextFaceW(dc_, LF_FACESIZE, face);
+            family = face;
+        }
+        description_.family = to_utf8(family);
+        // A positive height is the game's cell height, one line of text; GDI
+        // may round the face's ascent and descent to one pixel less.
+        description_.height = cell > 0 ? cell : metrics.tmHeight;
         description_.ascent = metrics.tmAscent;
         description_.bold = metrics.tmWeight >= FW_SEMIBOLD;
     }
@@ -192,6 +213,6 @@ HRESULT create_glyph_source(int height, UINT weight, const char* face_sjis, std:
         return E_FAIL;
     }
     HGDIOBJ previous = SelectObject(dc, font);
-    out = std::make_unique<GdiSource>(dc, font, previous);
+    out = std::make_unique<GdiSource>(dc, font, previous, height);
     return S_OK;
 }
