@@ -37,8 +37,8 @@ windows_unit_test(test_scenes ${scene_tests})
 windows_unit_test(test_content
   content/catalogue_test.cpp content/labels_test.cpp content/records_test.cpp content/drawing_objects_stand_in.cpp)
 windows_unit_test(test_frame_pacing shell/frame_pacing_test.cpp)
-# The sprite batch and the fonts' layout over a recording backend and a
-# glyph source of known metrics, and all of it over a real Direct3D 9 device
-# with GDI glyphs (which also proves the prefix's face mapping).
+# The fonts' layout over a glyph source of known metrics, the fonts with
+# GDI glyphs (which also proves the prefix's face mapping), and the sprite
+# batch, fonts and texture loader over a real Direct3D 9 device.
 windows_unit_test(test_sprite
-  sprite/font_layout_test.cpp sprite/sprite_batch_test.cpp sprite/font_test.cpp sprite/d3d9_device_test.cpp)
+  sprite/font_layout_test.cpp sprite/font_test.cpp sprite/d3d9_device_test.cpp)
