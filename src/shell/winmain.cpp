@@ -103,7 +103,7 @@ void release_all(HINSTANCE instance) {
     UnregisterClassA("MainClass", instance);
 }
 
-int WinMain(HINSTANCE instance, HINSTANCE, char*, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (start_up(instance) == 0) return 0;
     int exit_code = run_main_loop();
     release_all(instance);
