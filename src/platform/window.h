@@ -6,6 +6,10 @@
 
 #include "platform/win_types.h"
 
+// The instance handle of the running program, for code that runs the
+// start-up without WinMain (tests).
+HINSTANCE platform_instance();
+
 #if defined(_WIN32)
 
 #include <imm.h>
@@ -51,9 +55,6 @@ struct WNDCLASSEXA {
     LPCSTR lpszClassName;
     HICON hIconSm;
 };
-
-// The instance handle of the running program.
-HINSTANCE platform_instance();
 
 BOOL ImmDisableIME(DWORD thread_id);
 

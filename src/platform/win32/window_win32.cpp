@@ -35,6 +35,8 @@ struct ResourceName {
 
 }  // namespace
 
+HINSTANCE platform_instance() { return GetModuleHandleW(nullptr); }
+
 ATOM cp932_RegisterClassExA(const WNDCLASSEXA* window_class) {
     if (fault_injected(Fault::ClassRegistration)) return 0;
     if (!window_class) {
