@@ -130,6 +130,15 @@ TEST_F(MainWindow, ItsProcedureTakesTheLoopsMessagesAndClosingEndsTheLoop) {
     drain();
     EXPECT_EQ(game.mouse_down, 0);
 
+    // Activation, and Escape back to the title from a game.
+    PostMessageW(main_window, WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    drain();
+    EXPECT_EQ(game.window_active, 1);
+    game.current_scene = Play;
+    PostMessageW(main_window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    drain();
+    EXPECT_EQ(game.current_scene, Title);
+
     // The close box: the default handling destroys the window, whose
     // procedure ends the loop with exit code 0.
     PostMessageW(main_window, WM_CLOSE, 0, 0);
