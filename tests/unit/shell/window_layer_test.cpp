@@ -106,6 +106,10 @@ TEST_F(WindowLayer, OnlyOneWindowAndOneClassName) {
     wc.lpfnWndProc = recording_proc;
     wc.lpszClassName = "TestClass";
     EXPECT_FALSE(RegisterClassExA(&wc));
+    // A class record of the wrong size is refused, as Windows refuses it.
+    wc.lpszClassName = "OtherClass";
+    wc.cbSize = 0;
+    EXPECT_FALSE(RegisterClassExA(&wc));
     EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr),
               nullptr);
 }
@@ -212,6 +216,18 @@ TEST(MessageBoxes, CaptionAndTextAreDecodedAndObserved) {
     EXPECT_EQ(text, "DirectX Musicの初期化を失敗しました");
     set_message_box_observer(nullptr);
     set_message_boxes_suppressed(false);
+}
+
+TEST(Resources, Icon101InBothSizesAndTheArrowCursor) {
+    HICON large = LoadIconA(platform_instance(), MAKEINTRESOURCEA(101));
+    auto small = static_cast<HICON>(
+        LoadImageA(platform_instance(), MAKEINTRESOURCEA(101), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    ASSERT_NE(large, nullptr);
+    ASSERT_NE(small, nullptr);
+    EXPECT_NE(large, small);
+    EXPECT_EQ(LoadIconA(platform_instance(), MAKEINTRESOURCEA(102)), nullptr);  // no such resource
+    EXPECT_EQ(LoadImageA(platform_instance(), MAKEINTRESOURCEA(101), IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR), nullptr);
+    EXPECT_NE(LoadCursorA(nullptr, IDC_ARROW), nullptr);
 }
 
 TEST(CurrentDirectory, ReportsTheSizeNeededWhenTheBufferIsShort) {
