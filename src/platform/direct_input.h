@@ -63,12 +63,12 @@ constexpr HRESULT DIERR_NOTACQUIRED = static_cast<HRESULT>(0x8007000Cu);
 constexpr HRESULT DIERR_OTHERAPPHASPRIO = static_cast<HRESULT>(0x80070005u);
 constexpr HRESULT DIERR_ACQUIRED = static_cast<HRESULT>(0x800700AAu);
 
-// Properties are named by small numbers standing where a GUID reference
-// goes; they are told apart by address and never read through.
-#define MAKEDIPROP(prop) (*reinterpret_cast<const GUID*>(static_cast<std::uintptr_t>(prop)))
-#define DIPROP_BUFFERSIZE MAKEDIPROP(1)
-#define DIPROP_AXISMODE MAKEDIPROP(2)
-#define DIPROP_RANGE MAKEDIPROP(4)
+// The properties the game sets, passed where a GUID reference goes. (Windows
+// names them by small numbers cast to such a reference; here they are
+// objects, so that no reference is bound to a made-up address.)
+extern const GUID DIPROP_BUFFERSIZE;
+extern const GUID DIPROP_AXISMODE;
+extern const GUID DIPROP_RANGE;
 
 struct DIPROPHEADER {
     DWORD dwSize;

@@ -20,6 +20,11 @@ const GUID IID_IDirectInput8A = {0xBF798030, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 
 const GUID GUID_SysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 const GUID GUID_SysMouse = {0x6F1D2B60, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
+// Properties are told apart by address.
+const GUID DIPROP_BUFFERSIZE = {1, 0, 0, {}};
+const GUID DIPROP_AXISMODE = {2, 0, 0, {}};
+const GUID DIPROP_RANGE = {4, 0, 0, {}};
+
 // The three formats are told apart by address; their sizes are those of
 // the device states they describe.
 const DIDATAFORMAT c_dfDIKeyboard = {sizeof(DIDATAFORMAT), 16, 2, 256, 0, nullptr};
