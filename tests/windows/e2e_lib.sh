@@ -29,10 +29,33 @@ trap wine_cleanup EXIT
 # starts it in its own folder. Ahead of other work on a busy machine (where
 # permitted): below about 30 frames a second the game's update gate stands
 # it still, and Wine's software-rendered Direct3D needs the processor.
+# Wine reports the frame rate about once a second, for the failure report.
 start_game() {
-    (cd "$scratch/run" && exec nice -n -10 wine "$POKOMARU_BINARY" >"$scratch/game.log" 2>&1) &
+    (cd "$scratch/run" && WINEDEBUG=-all,trace+fps exec nice -n -10 wine "$POKOMARU_BINARY" >"$scratch/game.log" 2>&1) &
     game_pid=$!
     game_rc=""
+}
+
+# The frame rate Wine last reported for the game.
+game_fps() {
+    [ -n "$scratch" ] && [ -f "$scratch/game.log" ] &&
+        sed -n 's/.*wglSwapBuffers @ approx \([0-9.]*\)fps.*/\1/p' "$scratch/game.log" | tail -1
+}
+
+# A failure says how fast the game ran: below about 30 frames a second it
+# stands still by design, and nothing it is asked to do will happen.
+eval "$(declare -f fail | sed '1s/^fail /lib_fail /')"
+fail() {
+    local fps
+    fps=$(game_fps || true)
+    [ -n "$fps" ] && log "the game last drew at about $fps frames a second"
+    if [ -n "$scratch" ] && [ -f "$scratch/game.log" ]; then
+        # Wine's frame-rate lines and its note about 32-bit programs are noise here.
+        grep -v 'trace:fps\|wine32\|multiarch\|dpkg --add-architecture\|apt-get install' "$scratch/game.log" \
+            >"$scratch/game.log.short" || true
+        mv "$scratch/game.log.short" "$scratch/game.log"
+    fi
+    lib_fail "$@"
 }
 
 # The _NET_WM_NAME of a window, as UTF-8 text.
