@@ -51,6 +51,6 @@ foreach(script ${WINDOWS_E2E_SCRIPTS})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME windows_${name} COMMAND bash ${script} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
   set_tests_properties(windows_${name} PROPERTIES
-    FIXTURES_REQUIRED windows_wine RUN_SERIAL TRUE TIMEOUT 240 LABELS "windows;e2e"
+    FIXTURES_REQUIRED windows_wine RUN_SERIAL TRUE TIMEOUT 400 LABELS "windows;e2e"
     ENVIRONMENT "POKOMARU_BINARY=${WINDOWS_X64}/pokomaru-jigsaw.exe;POKOMARU_SOURCE_DIR=${CMAKE_SOURCE_DIR};POKOMARU_WINE_DIR=${WINE_DIR};E2E_CLOSE_REQUEST=$<TARGET_FILE:e2e_close_request>;E2E_ARTIFACTS=${CMAKE_BINARY_DIR}/e2e-artifacts")
 endforeach()
