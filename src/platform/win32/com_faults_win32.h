@@ -12,7 +12,7 @@ extern "C" {
 void refuse_input_devices(void* direct_input, int refuse_keyboard, int refuse_mouse, int hide_controllers);
 
 // performance is an IDirectMusicPerformance8 whose GetDefaultAudioPath then
-// has no path to give.
+// reports success with no path, as it does where no sound device opened.
 void refuse_default_audio_path(void* performance);
 
 #ifdef __cplusplus
