@@ -39,9 +39,10 @@ windows_unit_test(test_content
 windows_unit_test(test_shell shell/frame_pacing_test.cpp shell/code_page_test.cpp)
 # The fonts' layout over a glyph source of known metrics, the fonts with
 # GDI glyphs (which also proves the prefix's face mapping), and the sprite
-# batch, fonts and texture loader over a real Direct3D 9 device.
+# batch, fonts and texture loader over a real Direct3D 9 device; PNG
+# decoding through the Windows Imaging Component.
 windows_unit_test(test_sprite
-  sprite/font_layout_test.cpp sprite/font_test.cpp sprite/d3d9_device_test.cpp)
+  sprite/font_layout_test.cpp sprite/font_test.cpp sprite/d3d9_device_test.cpp sprite/wic_decode_test.cpp)
 
 # The real window system: window, icons, DirectInput, DirectMusic and every
 # start-up fault, with the game's icon resource linked in.

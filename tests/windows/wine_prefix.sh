@@ -31,6 +31,10 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 export ALSA_CONFIG_PATH='$dir/asound.conf'
+# Mesa's software renderer draws in the calling thread: on a busy machine
+# with two cores, handing each frame to worker threads costs more than it
+# saves.
+export LP_NUM_THREADS=0
 ENV
 # shellcheck source=/dev/null
 . "$dir/env.sh"
