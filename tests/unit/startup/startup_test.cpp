@@ -70,12 +70,12 @@ TEST_F(StartUp, SucceedsWithEveryStageAndNoController) {
 }
 
 TEST_F(StartUp, WindowFailures) {
-    set_fault(Fault::RegisterClass, true);
+    set_fault(Fault::ClassRegistration, true);
     EXPECT_EQ(start(), 0);
     expect_failure_message("アプリケーションの初期化を失敗しました");
     clear_faults();
     boxes.clear();
-    set_fault(Fault::CreateWindow, true);
+    set_fault(Fault::WindowCreation, true);
     EXPECT_EQ(start(), 0);
     expect_failure_message("アプリケーションの初期化を失敗しました");
 }
