@@ -11,12 +11,35 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/direct_music.h"
+#include "platform/regular_file.h"
 #include "platform/test_hooks.h"
 
 namespace {
+
+// The game's effects last a second or two; a minute of CD-quality stereo is
+// about 10 MiB. Anything larger is not one of its waves.
+constexpr std::uint64_t kMaxWaveFileBytes = std::uint64_t{32} << 20;
+
+// Decodes a wave file into a chunk. Only a regular file within the cap is
+// read, whole, before the mixer sees it: a FIFO would block and a link to
+// a device such as /dev/zero would be read without end.
+Mix_Chunk* load_wave_file(const std::string& path) {
+    std::uint64_t size = 0;
+    std::FILE* file = open_regular_file(path.c_str(), kMaxWaveFileBytes, nullptr, &size);
+    if (!file) return nullptr;
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+    const std::size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    if (got == 0) return nullptr;
+    SDL_RWops* memory = SDL_RWFromConstMem(bytes.data(), static_cast<int>(got));
+    if (!memory) return nullptr;
+    return Mix_LoadWAV_RW(memory, 1);  // the chunk owns its samples; the bytes may go
+}
 
 std::string utf16_to_utf8(const char16_t* text) {
     std::string out;
@@ -160,7 +183,7 @@ public:
         std::string name = utf16_to_utf8(file_name);
         if (name.empty()) return DMUS_E_LOADER_FAILEDOPEN;
         std::string path = (name[0] == '/' || directory_.empty()) ? name : directory_ + "/" + name;
-        Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+        Mix_Chunk* chunk = load_wave_file(path);
         if (!chunk) return DMUS_E_LOADER_FAILEDOPEN;
         *segment = new SdlSegment(chunk);
         return S_OK;

@@ -2,9 +2,13 @@
 // where a file or the audio device is missing, and the start-up failure.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
+#include <future>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -110,6 +114,48 @@ TEST_F(SoundEffects, AMissingFileSilencesOnlyThatEffect) {
     EXPECT_NE(effect_states[PickUp], nullptr);
     play_sound_effect(7);  // not an effect
     play_sound_effect(-1);
+}
+
+// What may lie at a wave's name instead of a wave: each silences only its
+// own effect, and none of them holds start-up up.
+TEST_F(SoundEffects, SpecialAndBrokenFilesSilenceOnlyTheirEffect) {
+    write_all_but(-1);
+    const fs::path game = dir / "game";
+    fs::remove(game / "wave00.wav");
+    ASSERT_EQ(mkfifo((game / "wave00.wav").c_str(), 0600), 0);  // would block the open
+    fs::remove(game / "wave01.wav");
+    fs::create_symlink("/dev/zero", game / "wave01.wav");  // would be read without end
+    fs::remove(game / "wave02.wav");
+    fs::create_directory(game / "wave02.wav");
+    {
+        std::ofstream garbage(game / "wave03.wav", std::ios::binary | std::ios::trunc);
+        garbage << "RIFF\x10\0\0\0WAVEfmt garbage that is no wave";
+    }
+    // wave04.wav stays a good wave.
+    auto started = std::async(std::launch::async, [] { return init_sound(); });
+    if (started.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        const int unblock = open((game / "wave00.wav").c_str(), O_WRONLY | O_NONBLOCK);
+        started.wait();
+        if (unblock >= 0) close(unblock);
+        FAIL() << "init_sound did not return within 20 s";
+    }
+    ASSERT_EQ(started.get(), 0);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(effect_segments[i], nullptr) << "wave0" << i;
+    EXPECT_NE(effect_segments[4], nullptr);
+}
+
+TEST_F(SoundEffects, EmptyAndOversizedWavesAreSilent) {
+    write_all_but(-1);
+    const fs::path game = dir / "game";
+    { std::ofstream empty(game / "wave01.wav", std::ios::binary | std::ios::trunc); }
+    // A sparse 64 MiB file that begins as a wave: larger than any effect.
+    fs::copy_file(game / "wave02.wav", game / "big.wav");
+    fs::resize_file(game / "big.wav", std::uintmax_t{64} << 20);
+    fs::rename(game / "big.wav", game / "wave02.wav");
+    ASSERT_EQ(init_sound(), 0);
+    EXPECT_EQ(effect_segments[1], nullptr);
+    EXPECT_EQ(effect_segments[2], nullptr);
+    EXPECT_NE(effect_segments[3], nullptr);
 }
 
 TEST_F(SoundEffects, NoAudioDeviceStartsSilently) {
