@@ -15,6 +15,16 @@ find_main() { wid=$(find_window_named "ぽこ丸ジグゾー") && window_viewabl
 wait_until 15 find_main || fail "no viewable window titled ぽこ丸ジグゾー appeared"
 log "window $wid"
 
+# Every taskbar reads the title: the legacy WM_NAME and WM_ICON_NAME hold it
+# as compound text (raw UTF-8 in a STRING shows as mojibake), like
+# _NET_WM_NAME in UTF-8.
+legacy_title() {
+    [ "$(LC_ALL=C.UTF-8 xprop -id "$wid" WM_NAME)" = 'WM_NAME(COMPOUND_TEXT) = "ぽこ丸ジグゾー"' ] &&
+        [ "$(LC_ALL=C.UTF-8 xprop -id "$wid" WM_ICON_NAME)" = 'WM_ICON_NAME(COMPOUND_TEXT) = "ぽこ丸ジグゾー"' ]
+}
+wait_until 10 legacy_title ||
+    fail "the legacy title is not compound text: $(LC_ALL=C.UTF-8 xprop -id "$wid" WM_NAME WM_ICON_NAME 2>&1)"
+
 read -r cw ch < <(client_size "$wid")
 [ "$cw" = 1024 ] && [ "$ch" = 768 ] || fail "client area is ${cw} x ${ch}, not 1024 x 768"
 

@@ -7,9 +7,13 @@
 // (9 on the left, right and bottom, 35 on top) whatever the window manager
 // draws: the outer rectangle is always the client area grown by it.
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -55,6 +59,8 @@ struct WindowSystem {
     PlatformWindow* window = nullptr;  // the game has one top-level window
     bool ime_disabled = false;
     bool quit_posted = false;
+    std::string title_utf8;           // the game window's title
+    unsigned long titled_x_window = 0;  // the X window that has it as WM_NAME
 };
 
 WindowSystem& ws() {
@@ -89,6 +95,49 @@ void set_window_icon(SDL_Window* window) {
         SDL_SetWindowIcon(window, icon);
         SDL_FreeSurface(icon);
     }
+}
+
+// WM_NAME as SDL writes it is UTF-8 bytes that older taskbars and tools
+// read as Latin-1. Compound text is the encoding the property is meant to
+// carry; XStdICCTextStyle keeps a plain ASCII title a STRING. Xlib converts
+// through the character sets of the current locale, and the game runs in
+// the "C" locale, which has none for Japanese: the conversion runs under a
+// UTF-8 character type for its duration, on the one game thread.
+// Returns the X window that now carries it (0 if none).
+unsigned long set_legacy_x11_title(SDL_Window* window, const char* title) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    Display* display = info.info.x11.display;
+    const char* current = std::setlocale(LC_CTYPE, nullptr);
+    const std::string previous = current ? current : "C";
+    bool converted = false;
+    XTextProperty property{};
+    for (const char* utf8_locale : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
+        if (!std::setlocale(LC_CTYPE, utf8_locale)) continue;
+        if (!XSupportsLocale()) continue;
+        char* list[] = {const_cast<char*>(title)};
+        converted = Xutf8TextListToTextProperty(display, list, 1, XStdICCTextStyle, &property) == Success;
+        break;
+    }
+    std::setlocale(LC_CTYPE, previous.c_str());
+    if (!converted) {
+        std::fprintf(stderr, "window: the title cannot be set as compound text; WM_NAME stays as SDL set it\n");
+        return 0;
+    }
+    XSetWMName(display, info.info.x11.window, &property);
+    XSetWMIconName(display, info.info.x11.window, &property);
+    XFree(property.value);
+    XFlush(display);
+    return info.info.x11.window;
+}
+
+// The X window under an SDL window (0 when not on X11).
+unsigned long x11_window_of(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return 0;
+    return info.info.x11.window;
 }
 
 WPARAM virtual_key(SDL_Keycode key) {
@@ -147,6 +196,11 @@ void translate_sdl_event(const SDL_Event& e) {
             break;
         case SDL_WINDOWEVENT:
             if (e.window.windowID != id) break;
+            // A renderer may recreate the X window under the SDL window (an
+            // OpenGL one does), and SDL then writes WM_NAME its own way again.
+            if ((e.window.event == SDL_WINDOWEVENT_SHOWN || e.window.event == SDL_WINDOWEVENT_EXPOSED) &&
+                x11_window_of(window->sdl) != ws().titled_x_window)
+                ws().titled_x_window = set_legacy_x11_title(window->sdl, ws().title_utf8.c_str());
             switch (e.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
                     post(window, WM_ACTIVATE, WA_ACTIVE, 0);
@@ -172,6 +226,12 @@ void translate_sdl_event(const SDL_Event& e) {
         default:
             break;
     }
+}
+
+void set_window_title_utf8(SDL_Window* window, const char* title) {
+    if (!window || !title) return;
+    SDL_SetWindowTitle(window, title);
+    set_legacy_x11_title(window, title);
 }
 
 HINSTANCE platform_instance() { return &the_instance; }
@@ -243,6 +303,8 @@ HWND CreateWindowExA(DWORD, const char* class_name, const char* title_sjis, DWOR
         return nullptr;
     }
     set_window_icon(sdl);
+    s.title_utf8 = title;
+    s.titled_x_window = set_legacy_x11_title(sdl, title.c_str());
     auto* window = new PlatformWindow{sdl, it->second.proc, false};
     s.window = window;
     if (s.ime_disabled) SDL_StopTextInput();
