@@ -20,6 +20,7 @@
 #include <map>
 #include <string>
 
+#include "platform/sdl/message_box_sdl.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sdl/window_events.h"
 #include "platform/sjis.h"
@@ -401,7 +402,18 @@ int MessageBoxA(HWND, const char* text_sjis, const char* caption_sjis, UINT) {
     // A message box needs a display; without one, standard error is all.
     const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
     bool headless = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-    if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
+    if (headless) return 1;
+    // The boxes come at start-up, before the game window has anything to
+    // show: an empty window behind the box would only confuse.
+    SDL_Window* game_window = ws().window && !ws().window->destroyed ? ws().window->sdl : nullptr;
+    const bool game_window_shown = game_window && (SDL_GetWindowFlags(game_window) & SDL_WINDOW_SHOWN);
+    if (game_window_shown) SDL_HideWindow(game_window);
+    // Our own box draws the Japanese text; the window system's box is the
+    // fallback when no installed face covers Japanese, and standard error
+    // has the text either way.
+    if (!show_own_message_box(caption_sjis, text_sjis))
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
+    if (game_window_shown) SDL_ShowWindow(game_window);
     return 1;  // IDOK
 }
 
