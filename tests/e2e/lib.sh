@@ -101,9 +101,11 @@ make_scratch_game() {
 }
 
 # Starts the game from the scratch folder as ./run.sh does from the
-# repository root, with SDL's drivers named.
+# repository root, with SDL's drivers named. Extra VAR=value words in
+# GAME_ENV go into its environment.
+GAME_ENV=()
 start_game() {
-    (cd "$scratch/run" && exec env HOME="$scratch/home" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
+    (cd "$scratch/run" && exec env HOME="$scratch/home" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "${GAME_ENV[@]}" \
         "$POKOMARU_BINARY" >"$scratch/game.log" 2>&1) &
     game_pid=$!
     game_rc=""
