@@ -158,6 +158,45 @@ TEST_F(SoundEffects, EmptyAndOversizedWavesAreSilent) {
     EXPECT_NE(effect_segments[3], nullptr);
 }
 
+// A PCM wave of any channel count, rate and sample width (8 or 16 bits),
+// a fifth of a second of a square tone.
+void write_pcm(const fs::path& path, int channels, int rate, int bits) {
+    const int frames = rate / 5, width = bits / 8;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    const std::uint32_t data = static_cast<std::uint32_t>(frames * channels * width);
+    out.write("RIFF", 4);
+    u32(36 + data);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(static_cast<std::uint16_t>(channels));
+    u32(static_cast<std::uint32_t>(rate));
+    u32(static_cast<std::uint32_t>(rate * channels * width));
+    u16(static_cast<std::uint16_t>(channels * width));
+    u16(static_cast<std::uint16_t>(bits));
+    out.write("data", 4);
+    u32(data);
+    for (int i = 0; i < frames * channels; ++i) {
+        const bool high = (i / channels / 40) % 2 == 0;
+        if (bits == 8) out.put(static_cast<char>(high ? 200 : 56));
+        else u16(static_cast<std::uint16_t>(high ? 9000 : -9000));
+    }
+}
+
+TEST_F(SoundEffects, WavesOfOtherRatesWidthsAndChannelsLoad) {
+    write_all_but(-1);
+    const fs::path game = dir / "game";
+    write_pcm(game / "wave00.wav", 1, 11025, 8);
+    write_pcm(game / "wave01.wav", 2, 48000, 16);
+    write_pcm(game / "wave02.wav", 2, 8000, 8);
+    ASSERT_EQ(init_sound(), 0);
+    for (int i = 0; i < 3; ++i) EXPECT_NE(effect_segments[i], nullptr) << "wave0" << i;
+    play_sound_effect(1);
+    EXPECT_NE(effect_states[1], nullptr);
+}
+
 TEST_F(SoundEffects, NoAudioDeviceStartsSilently) {
     write_all_but(-1);
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
