@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <future>
 #include <limits>
+#include <random>
 
 #include "content_test_support.h"
 #include "scenes/game_state.h"
@@ -314,6 +317,40 @@ TEST_F(RecordFileOddities, AnySizeFrom0To100BytesReadsThePrefixAsDesigned) {
             EXPECT_EQ(game.best_seconds[mode], want) << size << " bytes, mode " << mode;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// A save killed at any moment leaves either the old file or the new one,
+// whole: never a torn or empty record file.
+TEST_F(RecordFile, KilledInTheMiddleOfSavesNeverLeavesATornFile) {
+    const std::string first = bytes({1, 2, 3, 4});
+    write_bytes(kRecord, first);
+    std::mt19937 random(20261208);
+    int killed_while_saving = 0;
+    for (int round = 0; round < 300; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Alternates between two records as fast as it can.
+            for (int i = 0;; ++i) {
+                game.best_seconds[0] = (i % 2) ? 61.0 : 62.0;
+                game.best_seconds[1] = (i % 2) ? 121.0 : 122.0;
+                save_records();
+            }
+        }
+        usleep(static_cast<useconds_t>(random() % 3000));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        killed_while_saving += WIFSIGNALED(status);
+        const std::string now = read_bytes(kRecord);
+        ASSERT_TRUE(now == first || now == bytes({1, 1, 2, 1}) || now == bytes({1, 2, 2, 2}))
+            << "round " << round << ": the record file holds " << now.size() << " bytes";
+    }
+    EXPECT_EQ(killed_while_saving, 300);
 }
 
 }  // namespace
