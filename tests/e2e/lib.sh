@@ -58,7 +58,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Polls a command every 0.25 s until it succeeds or the time (seconds) is
+# Polls a command every half second (WAIT_POLL) until it succeeds or the time (seconds) is
 # up; on a timeout it says which condition it waited for, and how long.
 # Below about 30 frames per second the game stands still by design, and a
 # busy machine gets there: waits for the game's own progress (a scatter, a
@@ -73,7 +73,7 @@ wait_until() {
             log "waited ${timeout} s for: $*"
             return 1
         fi
-        sleep 0.25
+        sleep "${WAIT_POLL:-0.5}"
     done
 }
 
@@ -225,6 +225,9 @@ background_distance() {
 # for a while. So a press is held until the game shows that it saw it, and
 # a press that went unseen (say, before the piece under the pointer became
 # the candidate) is let go and made again, within a generous total time.
+# A screenshot and its comparison cost the machine more than a frame, so
+# while the button is held they are taken only once a second: polling any
+# faster would itself keep the game below its frame rate.
 # Returns with the button held: press_until TOTAL TRY condition...
 press_until() {
     local total=$1 try=$2
@@ -232,7 +235,7 @@ press_until() {
     local deadline=$((SECONDS + total))
     while :; do
         xdotool mousedown 1
-        if wait_until "$try" "$@"; then return 0; fi
+        if WAIT_POLL=1 wait_until "$try" "$@"; then return 0; fi
         xdotool mouseup 1
         [ $SECONDS -ge $deadline ] && return 1
         sleep 0.3

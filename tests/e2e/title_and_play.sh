@@ -125,7 +125,7 @@ panel_shown() {
     shoot "$wid" || return 1
     gt "$(region_changed "$SHOT" 0 0 400 140 "$before_pickup" 0 0)" 0.005
 }
-press_until 40 4 panel_shown || fail "pressing on the piece at ($px, $py) never picked it up (no info panel within 40 s)"
+press_until 60 6 panel_shown || fail "pressing on the piece at ($px, $py) never picked it up (no info panel within 60 s)"
 drag_to "$wid" "$px" "$py" 300 300
 follows() {
     local s
