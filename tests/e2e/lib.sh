@@ -58,8 +58,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Polls a command every half second (WAIT_POLL) until it succeeds or the time (seconds) is
-# up; on a timeout it says which condition it waited for, and how long.
+# Polls a command every half second (WAIT_POLL) until it succeeds or the
+# time (seconds) is up; on a timeout it says which condition it waited for,
+# and how long.
 # Below about 30 frames per second the game stands still by design, and a
 # busy machine gets there: waits for the game's own progress (a scatter, a
 # scene change) are long, and they end as soon as the condition holds.
