@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit,
-# integration and real-window tests; the same suite built with
+# integration and real-window tests; the Windows build (both executables, its
+# tests under Wine); the same suite built with
 # AddressSanitizer and UndefinedBehaviorSanitizer; and a short run of every
 # fuzz target (scripts/fuzz.sh runs them longer).
 set -euo pipefail
@@ -11,7 +12,13 @@ cmake --build build
 # The asset tools too, so the committed pictures and sounds are checked
 # against what the tools make from the source data.
 cmake --build build --target atlas_tool sound_tool
-ctest --test-dir build --output-on-failure -j2 --timeout 300
+ctest --test-dir build --output-on-failure -j2 --timeout 300 -LE windows
+
+echo "== Windows (cross-built; the 64-bit twin under Wine)"
+windows_started=$SECONDS
+scripts/build-windows.sh
+ctest --test-dir build --output-on-failure -j2 --timeout 300 -L windows
+echo "Windows build and tests took $((SECONDS - windows_started)) s"
 
 echo "== sanitizers"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPOKOMARU_SANITIZE=ON >/dev/null

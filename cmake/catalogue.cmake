@@ -4,13 +4,15 @@
 # (whose comments name the pieces) or the generator itself changes; any fault
 # in a table stops the build with the file and row named.
 
-find_package(Iconv REQUIRED)
-
-add_executable(catalogue_gen ${CMAKE_SOURCE_DIR}/tools/catalogue/catalogue_gen.cpp)
-target_compile_options(catalogue_gen PRIVATE ${POKOMARU_WARNINGS})
-target_link_libraries(catalogue_gen PRIVATE Iconv::Iconv)
-# A fixed place, so that the generator's own tests can run it.
-set_target_properties(catalogue_gen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools/catalogue)
+# A cross build brings its own catalogue_gen, built for the build machine.
+if(NOT TARGET catalogue_gen)
+  find_package(Iconv REQUIRED)
+  add_executable(catalogue_gen ${CMAKE_SOURCE_DIR}/tools/catalogue/catalogue_gen.cpp)
+  target_compile_options(catalogue_gen PRIVATE ${POKOMARU_WARNINGS})
+  target_link_libraries(catalogue_gen PRIVATE Iconv::Iconv)
+  # A fixed place, so that the generator's own tests can run it.
+  set_target_properties(catalogue_gen PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools/catalogue)
+endif()
 
 set(CATALOGUE_OUT_DIR ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${CATALOGUE_OUT_DIR})

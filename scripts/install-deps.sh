@@ -14,6 +14,11 @@ packages=(
   clang libclang-rt-14-dev
   libx11-dev libxi-dev
   xvfb xdotool x11-utils x11-apps imagemagick openbox
+  # The Windows build: mingw-w64 cross-compilers (32-bit shipped, 64-bit
+  # twin for the tests), and 64-bit Wine to run the twin. Never wine32: this
+  # machine cannot run 32-bit code, and wine32 breaks the wine command.
+  g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
+  wine wine64 zip unzip file
 )
 
 missing=()

@@ -1,8 +1,8 @@
 // The graphics device the game draws through: the part of Direct3D 9 that
 // start-up, the frame and the device-loss recovery call. On Windows these
-// are the system's own interfaces; elsewhere platform/sdl implements them
-// over an SDL renderer, with a 1024 x 768 back buffer stretched over the
-// window's client area at present.
+// are the system's own interfaces; elsewhere platform/sdl implements them,
+// with the same names and signatures, over an SDL renderer, with a
+// 1024 x 768 back buffer stretched over the window's client area at present.
 #pragma once
 
 #include "platform/win_types.h"
@@ -12,7 +12,6 @@
 #else
 
 #include <cstdint>
-#include <vector>
 
 using D3DFORMAT = std::uint32_t;
 constexpr D3DFORMAT D3DFMT_UNKNOWN = 0;
@@ -59,25 +58,37 @@ struct D3DVIEWPORT9 {
     float MinZ, MaxZ;
 };
 
-class RenderBackend;  // platform/sprite/render_backend.h
+// A rectangle to clear, in back-buffer pixels.
+struct D3DRECT {
+    std::int32_t x1, y1, x2, y2;
+};
 
+// The dirty region of a present; the game always passes null.
+struct RGNDATA;
+
+class IDirect3DTexture9 {
+public:
+    virtual DWORD GetLevelCount() = 0;
+    virtual UINT Release() = 0;
+
+protected:
+    virtual ~IDirect3DTexture9() = default;
+};
+
+// What the sprite, font and texture code needs beyond these methods goes
+// through the free functions of platform/sprite/render_device.h.
 class IDirect3DDevice9 {
 public:
     virtual HRESULT SetViewport(const D3DVIEWPORT9* viewport) = 0;
-    virtual HRESULT Clear(DWORD rect_count, const void* rects, DWORD flags, D3DCOLOR colour, float z,
+    virtual HRESULT Clear(DWORD rect_count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                           DWORD stencil) = 0;
     virtual HRESULT BeginScene() = 0;
     virtual HRESULT EndScene() = 0;
-    virtual HRESULT Present(const RECT* source, const RECT* dest, HWND override_window, const void* dirty) = 0;
+    virtual HRESULT Present(const RECT* source, const RECT* dest, HWND override_window,
+                            const RGNDATA* dirty_region) = 0;
     virtual HRESULT TestCooperativeLevel() = 0;
     virtual HRESULT Reset(D3DPRESENT_PARAMETERS* params) = 0;
     virtual UINT Release() = 0;
-
-    // Not part of Direct3D: what the sprite, font and texture facilities of
-    // platform/sprite draw through, and a read-back of the back buffer for
-    // tests and screenshots (ARGB, 1024 x 768 rows top to bottom).
-    virtual RenderBackend* backend() = 0;
-    virtual bool read_back_buffer(std::vector<std::uint32_t>& argb, int& width, int& height) = 0;
 
 protected:
     virtual ~IDirect3DDevice9() = default;

@@ -2,6 +2,8 @@
 // their release at shutdown.
 #include "platform/graphics_objects.h"
 #include "platform/release.h"
+#include "platform/sprite/render_device.h"
+#include "platform/test_hooks.h"
 #include "scenes/scenes.h"
 #include "shell/main_window.h"
 #include "ui_text.h"
@@ -44,7 +46,9 @@ const FontSpec kFonts[] = {
 }  // namespace
 
 HRESULT init_graphics() {
-    d3d = Direct3DCreate9(D3D_SDK_VERSION);
+    // The faults that let the start-up failures be tried by hand are checked
+    // here, around the system's own calls, the same on every platform.
+    d3d = fault_injected(Fault::Direct3D) ? nullptr : Direct3DCreate9(D3D_SDK_VERSION);
     if (!d3d) return E_FAIL;
 
     present_params = D3DPRESENT_PARAMETERS{};
@@ -73,6 +77,9 @@ HRESULT init_graphics() {
     };
     bool made = false;
     for (const auto& attempt : kAttempts) {
+        if (fault_injected(Fault::AnyDevice) ||
+            (attempt.type == D3DDEVTYPE_HAL && fault_injected(Fault::HardwareDevice)))
+            continue;
         if (SUCCEEDED(d3d->CreateDevice(D3DADAPTER_DEFAULT, attempt.type, main_window, attempt.behaviour,
                                         &present_params, &device))) {
             made = true;
@@ -120,6 +127,7 @@ void release_graphics() {
     release(sprite);
     release(atlas_texture);
     for (const FontSpec& spec : kFonts) release(*spec.font);
+    if (device) release_render_backend(device);
     release(device);
     release(d3d);
 }

@@ -13,6 +13,7 @@
 #include "platform/graphics_objects.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sdl/window_events.h"
+#include "platform/sprite/render_device.h"
 #include "platform/test_hooks.h"
 #include "scenes/game_state.h"
 #include "shell/main_window.h"
@@ -241,7 +242,7 @@ std::string run_script(const std::string& script, std::string* error) {
 }
 
 bool read_frame(std::vector<std::uint32_t>& pixels, int& width, int& height) {
-    return device && device->read_back_buffer(pixels, width, height);
+    return device && read_back_buffer(device, pixels, width, height);
 }
 
 int exit_code() { return last_exit_code; }

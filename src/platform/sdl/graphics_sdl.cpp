@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/sdl/sdl_window.h"
-#include "platform/sprite/render_backend.h"
+#include "platform/sprite/render_device.h"
 #include "platform/test_hooks.h"
 
 namespace {
@@ -325,7 +325,7 @@ public:
         return S_OK;
     }
 
-    HRESULT Clear(DWORD rect_count, const void* rects, DWORD flags, D3DCOLOR colour, float, DWORD) override {
+    HRESULT Clear(DWORD rect_count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float, DWORD) override {
         if (rect_count > 0 && !rects) return D3DERR_INVALIDCALL;
         if (backend_.lost) return S_OK;  // as on a lost device: accepted, nothing happens
         if (!(flags & D3DCLEAR_TARGET)) return S_OK;
@@ -334,10 +334,9 @@ public:
             backend_.fill(SDL_Rect{0, 0, view.w, view.h}, colour);
             return S_OK;
         }
-        const RECT* list = static_cast<const RECT*>(rects);
         for (DWORD i = 0; i < rect_count; ++i) {
-            SDL_Rect area{list[i].left - view.x, list[i].top - view.y, list[i].right - list[i].left,
-                          list[i].bottom - list[i].top};
+            SDL_Rect area{rects[i].x1 - view.x, rects[i].y1 - view.y, rects[i].x2 - rects[i].x1,
+                          rects[i].y2 - rects[i].y1};
             if (area.w > 0 && area.h > 0) backend_.fill(area, colour);
         }
         return S_OK;
@@ -359,7 +358,7 @@ public:
     // exactly what the window already shows: the same drawing on the same
     // textures at the same window size, with nothing exposed since. A title
     // screen standing still then costs next to nothing.
-    HRESULT Present(const RECT*, const RECT*, HWND, const void*) override {
+    HRESULT Present(const RECT*, const RECT*, HWND, const RGNDATA*) override {
         if (backend_.lost) {
             backend_.end_frame(false);
             return D3DERR_DEVICELOST;
@@ -410,9 +409,9 @@ public:
         return left;
     }
 
-    RenderBackend* backend() override { return &backend_; }
+    RenderBackend* backend() { return &backend_; }
 
-    bool read_back_buffer(std::vector<std::uint32_t>& argb, int& width, int& height) override {
+    bool read_back_buffer(std::vector<std::uint32_t>& argb, int& width, int& height) {
         if (backend_.lost || !back_buffer_) return false;
         SDL_Renderer* r = backend_.renderer;
         target_back_buffer();
@@ -581,4 +580,17 @@ void sdl_graphics_force_redraw(IDirect3DDevice9* device) {
 
 void sdl_graphics_simulate_device_loss(IDirect3DDevice9* device) {
     if (auto* sdl = dynamic_cast<SdlDevice*>(device)) sdl->simulate_loss();
+}
+
+RenderBackend* render_backend_of(IDirect3DDevice9* device) {
+    auto* sdl = dynamic_cast<SdlDevice*>(device);
+    return sdl ? sdl->backend() : nullptr;
+}
+
+// The SDL device owns its backend and ends it with itself.
+void release_render_backend(IDirect3DDevice9*) {}
+
+bool read_back_buffer(IDirect3DDevice9* device, std::vector<std::uint32_t>& argb, int& width, int& height) {
+    auto* sdl = dynamic_cast<SdlDevice*>(device);
+    return sdl && sdl->read_back_buffer(argb, width, height);
 }

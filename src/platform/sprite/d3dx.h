@@ -1,21 +1,28 @@
-// The sprite batch, fonts and texture loader the game draws with: the part
-// of the Direct3D 9 extension library that the game calls, as our own code
-// over the graphics device (see render_backend.h).
+// The sprite batch, fonts and texture loader the game draws with, under the
+// names and signatures the game calls them by. They are our own code on
+// every platform, declared here as plain abstract classes over the graphics
+// device (see render_device.h); nothing of the system's extension library is
+// used.
 #pragma once
 
 #include "platform/graphics.h"
-
-#if defined(_WIN32)
-#include <d3dx9.h>
-#else
 
 struct D3DXVECTOR3 {
     float x, y, z;
 };
 
+// The source image's description; the game never asks for it (always null).
+struct D3DXIMAGE_INFO;
+
 constexpr DWORD D3DXSPRITE_DONOTSAVESTATE = 0x01;
 constexpr DWORD D3DXSPRITE_ALPHABLEND = 0x10;
 constexpr UINT D3DX_DEFAULT = 0xFFFFFFFFu;
+
+// A file that is missing, unreadable or not a valid image.
+constexpr HRESULT D3DXERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59u);
+
+#if !defined(_WIN32)
+// Text formats and font constants that the Windows headers define.
 constexpr DWORD DT_CALCRECT = 0x0400;
 constexpr DWORD SHIFTJIS_CHARSET = 128;
 constexpr DWORD OUT_DEFAULT_PRECIS = 0;
@@ -25,17 +32,8 @@ constexpr DWORD FF_DONTCARE = 0;
 constexpr DWORD FW_NORMAL = 400;
 constexpr DWORD FW_BOLD = 700;
 
-// A file that is missing, unreadable or not a valid image.
-constexpr HRESULT D3DXERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59u);
-
-class IDirect3DTexture9 {
-public:
-    virtual DWORD GetLevelCount() = 0;
-    virtual UINT Release() = 0;
-
-protected:
-    virtual ~IDirect3DTexture9() = default;
-};
+struct PALETTEENTRY;
+#endif
 
 class ID3DXSprite {
 public:
@@ -64,11 +62,9 @@ protected:
 
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* path, UINT width, UINT height,
                                      UINT mip_levels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                     DWORD mip_filter, D3DCOLOR colour_key, void* source_info, void* palette,
-                                     IDirect3DTexture9** texture);
+                                     DWORD mip_filter, D3DCOLOR colour_key, D3DXIMAGE_INFO* source_info,
+                                     PALETTEENTRY* palette, IDirect3DTexture9** texture);
 HRESULT D3DXCreateSprite(IDirect3DDevice9* device, ID3DXSprite** sprite);
 HRESULT D3DXCreateFontA(IDirect3DDevice9* device, int height, UINT width, UINT weight, UINT mip_levels,
                         BOOL italic, DWORD charset, DWORD output_precision, DWORD quality, DWORD pitch_and_family,
                         const char* face_sjis, ID3DXFont** font);
-
-#endif

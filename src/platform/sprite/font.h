@@ -9,7 +9,7 @@
 
 struct FontDescription {
     std::string family;   // the installed family used, e.g. "IPAGothic"
-    std::string file;
+    std::string file;     // its file, where the platform says
     int height = 0;       // cell height in pixels: one line of text
     int ascent = 0;       // baseline below the line's top
     bool bold = false;
@@ -18,7 +18,10 @@ struct FontDescription {
 
 bool describe_font(ID3DXFont* font, FontDescription& out);
 
+#if !defined(_WIN32)
 // The installed family a Windows face name (UTF-8) is looked up as:
 // "ＭＳ 明朝" → "IPAMincho", "ＭＳ ゴシック" → "IPAGothic",
-// "メイリオ" → "IPAexGothic"; other names stand for themselves.
+// "メイリオ" → "IPAexGothic"; other names stand for themselves. (On Windows
+// the system maps face names itself.)
 std::string installed_family_for(const std::string& face_utf8);
+#endif

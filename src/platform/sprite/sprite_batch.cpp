@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/sprite/render_device.h"
 #include "platform/sprite/sprite_objects.h"
 
 namespace {
@@ -71,13 +72,13 @@ HRESULT SpriteBatch::Draw(IDirect3DTexture9* texture, const RECT* source, const 
         d3dx_debug_message("ID3DXSprite::Draw called outside a Begin/End pair");
         return D3DERR_INVALIDCALL;
     }
-    auto* managed = dynamic_cast<ManagedTexture*>(texture);
-    if (!managed) {
+    int tw = 0, th = 0;
+    const BackendTexture handle = texture ? backend_texture_of(texture, tw, th) : 0;
+    if (!handle) {
         d3dx_debug_message(texture ? "ID3DXSprite::Draw called with a texture of another kind"
                                    : "ID3DXSprite::Draw called with a null texture");
         return D3DERR_INVALIDCALL;
     }
-    const int tw = managed->width(), th = managed->height();
     if (tw <= 0 || th <= 0) return D3DERR_INVALIDCALL;
     const RECT whole{0, 0, tw, th};
     const RECT& r = source ? *source : whole;
@@ -85,7 +86,7 @@ HRESULT SpriteBatch::Draw(IDirect3DTexture9* texture, const RECT* source, const 
     const float x = (position ? position->x : 0.0f) - cx;
     const float y = (position ? position->y : 0.0f) - cy;
     const float w = static_cast<float>(r.right - r.left), h = static_cast<float>(r.bottom - r.top);
-    return append_quad(managed->handle(), x, y, x + w, y + h, static_cast<float>(r.left) / tw,
+    return append_quad(handle, x, y, x + w, y + h, static_cast<float>(r.left) / tw,
                        static_cast<float>(r.top) / th, static_cast<float>(r.right) / tw,
                        static_cast<float>(r.bottom) / th, colour);
 }
@@ -148,7 +149,8 @@ HRESULT SpriteBatch::OnResetDevice() {
 HRESULT D3DXCreateSprite(IDirect3DDevice9* device, ID3DXSprite** sprite) {
     if (!sprite) return D3DERR_INVALIDCALL;
     *sprite = nullptr;
-    if (!device || !device->backend()) return D3DERR_INVALIDCALL;
-    *sprite = new SpriteBatch(device->backend());
+    RenderBackend* backend = render_backend_of(device);
+    if (!backend) return D3DERR_INVALIDCALL;
+    *sprite = new SpriteBatch(backend);
     return S_OK;
 }

@@ -16,6 +16,8 @@ using D3dxDebugSink = void (*)(const char* message);
 void set_d3dx_debug_sink(D3dxDebugSink sink);
 void d3dx_debug_message(const char* message);
 
+#if !defined(_WIN32)
+// The Linux texture: a backend texture with the CPU copy of every level.
 class ManagedTexture final : public IDirect3DTexture9 {
 public:
     // Takes the image levels; level 0 goes to the backend.
@@ -40,6 +42,7 @@ private:
 
 // Puts a prepared image on the backend as a texture.
 HRESULT create_texture_from_image(RenderBackend* backend, TextureImage image, IDirect3DTexture9** texture);
+#endif
 
 class SpriteBatch final : public ID3DXSprite {
 public:

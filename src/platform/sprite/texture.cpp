@@ -1,6 +1,12 @@
+// Textures made from files: the shared loader prepares the image (decode,
+// size, colour key, mip chain) and the platform puts it on the device. On
+// Linux a texture is our own managed texture over the render backend.
 #include <cstdio>
 
+#include "platform/sprite/render_device.h"
 #include "platform/sprite/sprite_objects.h"
+
+#if !defined(_WIN32)
 
 ManagedTexture::ManagedTexture(RenderBackend* backend, BackendTexture handle, TextureImage image)
     : backend_(backend), handle_(handle), image_(std::move(image)) {}
@@ -36,14 +42,28 @@ HRESULT create_texture_from_image(RenderBackend* backend, TextureImage image, ID
     return S_OK;
 }
 
+HRESULT create_device_texture(IDirect3DDevice9* device, TextureImage image, IDirect3DTexture9** texture) {
+    return create_texture_from_image(render_backend_of(device), std::move(image), texture);
+}
+
+BackendTexture backend_texture_of(IDirect3DTexture9* texture, int& width, int& height) {
+    auto* managed = dynamic_cast<ManagedTexture*>(texture);
+    if (!managed) return 0;
+    width = managed->width();
+    height = managed->height();
+    return managed->handle();
+}
+
+#endif
+
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* path, UINT width, UINT height,
                                      UINT mip_levels, DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter,
-                                     DWORD mip_filter, D3DCOLOR colour_key, void* source_info, void* palette,
-                                     IDirect3DTexture9** texture) {
+                                     DWORD mip_filter, D3DCOLOR colour_key, D3DXIMAGE_INFO* source_info,
+                                     PALETTEENTRY* palette, IDirect3DTexture9** texture) {
     if (!texture) return D3DERR_INVALIDCALL;
     *texture = nullptr;
-    if (!device || !device->backend() || !path) return D3DERR_INVALIDCALL;
-    RenderBackend* backend = device->backend();
+    RenderBackend* backend = render_backend_of(device);
+    if (!backend || !path) return D3DERR_INVALIDCALL;
 
     TextureRequest request;
     request.width = width;
@@ -59,5 +79,5 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice9* device, const char* path,
         d3dx_debug_message(message);
         return error == ImageError::OutOfMemory ? E_OUTOFMEMORY : D3DXERR_INVALIDDATA;
     }
-    return create_texture_from_image(backend, std::move(image), texture);
+    return create_device_texture(device, std::move(image), texture);
 }

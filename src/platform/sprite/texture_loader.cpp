@@ -1,6 +1,8 @@
 #include "platform/sprite/texture_loader.h"
 
+#if !defined(_WIN32)
 #include <png.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -23,6 +25,10 @@ const char* image_error_text(ImageError error) {
     }
     return "unknown error";
 }
+
+// The libpng decoder; on Windows the Windows Imaging Component decodes
+// (platform/win32/png_decode_wic.cpp).
+#if !defined(_WIN32)
 
 namespace {
 
@@ -191,6 +197,8 @@ ImageError decode_png(const std::uint8_t* data, std::size_t size, DecodedImage& 
     }
     return ImageError::None;
 }
+
+#endif  // !defined(_WIN32)
 
 ImageError decode_png_file(const char* path, DecodedImage& out) {
     out = DecodedImage{};

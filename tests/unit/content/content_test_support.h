@@ -3,9 +3,13 @@
 // UTF-8 tables the catalogue is generated from.
 #pragma once
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <iconv.h>
 #include <stdlib.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -22,8 +26,7 @@ namespace content_test {
 class ScratchFolder {
 public:
     explicit ScratchFolder(bool enter) : entered_(enter) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "pokomaru-test-XXXXXX").string();
-        path_ = mkdtemp(pattern.data()) ? pattern : std::string();
+        path_ = make_unique_folder();
         if (entered_ && !path_.empty()) {
             previous_ = std::filesystem::current_path();
             std::filesystem::current_path(path_);
@@ -40,6 +43,23 @@ public:
     const std::string& path() const { return path_; }
 
 private:
+    static std::string make_unique_folder() {
+#if defined(_WIN32)
+        // No mkdtemp on Windows: try numbered names until one is new.
+        const auto base = std::filesystem::temp_directory_path();
+        for (unsigned n = 0; n < 1000; ++n) {
+            auto candidate = base / ("pokomaru-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                     std::to_string(GetTickCount()) + "-" + std::to_string(n));
+            std::error_code error;
+            if (std::filesystem::create_directory(candidate, error)) return candidate.string();
+        }
+        return std::string();
+#else
+        std::string pattern = (std::filesystem::temp_directory_path() / "pokomaru-test-XXXXXX").string();
+        return mkdtemp(pattern.data()) ? pattern : std::string();
+#endif
+    }
+
     bool entered_;
     std::string path_;
     std::filesystem::path previous_;
@@ -55,9 +75,25 @@ inline void write_bytes(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-// UTF-8 to code page 932 with iconv, independently of the generator.
-// Returns "<unencodable>" when iconv refuses.
+// UTF-8 to code page 932 (iconv, or the system's own converter on
+// Windows), independently of the generator. Returns "<unencodable>" when
+// the converter refuses.
 inline std::string utf8_to_cp932(const std::string& utf8) {
+#if defined(_WIN32)
+    if (utf8.empty()) return std::string();
+    int wide_length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                                          nullptr, 0);
+    if (wide_length <= 0) return "<unencodable>";
+    std::wstring wide(static_cast<std::size_t>(wide_length), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
+                        wide_length);
+    BOOL lossy = FALSE;
+    int length = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length, nullptr, 0, nullptr, &lossy);
+    if (length <= 0 || lossy) return "<unencodable>";
+    std::string out(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wide_length, out.data(), length, nullptr, nullptr);
+    return out;
+#else
     iconv_t cd = iconv_open("CP932", "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) return "<no converter>";
     std::string out(utf8.size() * 2 + 4, '\0');
@@ -70,6 +106,7 @@ inline std::string utf8_to_cp932(const std::string& utf8) {
     if (r == static_cast<size_t>(-1)) return "<unencodable>";
     out.resize(out.size() - dst_left);
     return out;
+#endif
 }
 
 // The data rows of a tab-separated table (the header line is dropped).

@@ -12,12 +12,20 @@ namespace {
 
 FakeSprite fake_sprite;
 // A texture object only so that its address can be recognised.
+#if defined(_WIN32)
+// The real COM interface is too wide to stand in for here, and the scenes
+// only pass the atlas on and compare it, never call through it.
+alignas(void*) unsigned char fake_atlas_storage[sizeof(void*)];
+IDirect3DTexture9* const fake_atlas = reinterpret_cast<IDirect3DTexture9*>(fake_atlas_storage);
+#else
 class FakeTexture final : public IDirect3DTexture9 {
 public:
     DWORD GetLevelCount() override { return 1; }
     UINT Release() override { return 0; }
 };
-FakeTexture fake_atlas;
+FakeTexture fake_atlas_object;
+IDirect3DTexture9* const fake_atlas = &fake_atlas_object;
+#endif
 
 FakeFont fake_mincho_144_bold{"mincho_144_bold"};
 FakeFont fake_gothic_28{"gothic_28"};
@@ -51,7 +59,7 @@ HRESULT FakeSprite::Draw(IDirect3DTexture9* texture, const RECT* source, const D
         call.z = position->z;
     }
     call.has_centre = centre != nullptr;
-    call.from_atlas = texture == &fake_atlas;
+    call.from_atlas = texture == fake_atlas;
     call.colour = colour;
     draw_log.push_back(call);
     return S_OK;
@@ -74,7 +82,7 @@ int FakeFont::DrawTextA(ID3DXSprite* through, const char* text, int count, RECT*
 
 void install_drawing_fakes() {
     sprite = &fake_sprite;
-    atlas_texture = &fake_atlas;
+    atlas_texture = fake_atlas;
     font_mincho_144_bold = &fake_mincho_144_bold;
     font_gothic_28 = &fake_gothic_28;
     font_meiryo_64 = &fake_meiryo_64;

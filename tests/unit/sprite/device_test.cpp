@@ -13,6 +13,7 @@
 #include "platform/sdl/graphics_sdl.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sprite/d3dx.h"
+#include "platform/sprite/render_device.h"
 #include "platform/sprite/sprite_objects.h"
 #include "png_files.h"
 #include "sjis_text.h"
@@ -74,7 +75,7 @@ protected:
     std::vector<std::uint32_t> back_buffer() {
         std::vector<std::uint32_t> pixels;
         int w = 0, h = 0;
-        EXPECT_TRUE(device->read_back_buffer(pixels, w, h));
+        EXPECT_TRUE(read_back_buffer(device, pixels, w, h));
         EXPECT_EQ(w, 1024);
         EXPECT_EQ(h, 768);
         return pixels;
@@ -167,7 +168,7 @@ protected:
         TextureImage image;
         image.levels.push_back({w, h, texels});
         IDirect3DTexture9* t = nullptr;
-        EXPECT_EQ(create_texture_from_image(device->backend(), std::move(image), &t), S_OK);
+        EXPECT_EQ(create_texture_from_image(render_backend_of(device), std::move(image), &t), S_OK);
         textures.push_back(t);
         return t;
     }
@@ -232,7 +233,7 @@ TEST_P(DeviceDrawing, LaterQuadsCoverEarlierOnesAndAlphaFades) {
     TextureImage white;
     white.levels.push_back({4, 4, std::vector<std::uint32_t>(16, 0xFFFFFFFF)});
     IDirect3DTexture9* w = nullptr;
-    ASSERT_EQ(create_texture_from_image(device->backend(), std::move(white), &w), S_OK);
+    ASSERT_EQ(create_texture_from_image(render_backend_of(device), std::move(white), &w), S_OK);
     textures.push_back(w);
     frame([&] {
         draw_at(t, {0, 0, 4, 4}, 10, 10);

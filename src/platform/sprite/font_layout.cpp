@@ -1,18 +1,7 @@
-// Fonts: Windows face names are looked up among the installed Japanese
-// faces through fontconfig, texts are decoded from code page 932, shaped by
-// HarfBuzz, rasterised by FreeType into glyph pages (managed textures, so
-// they survive a device reset) and laid out into the DrawText formats the
-// game uses, as quads of the sprite batch they are drawn through.
-
-#include "platform/sprite/font.h"
-
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_OUTLINE_H
-#include FT_TRUETYPE_TABLES_H
-#include <hb-ft.h>
-#include <hb.h>
+// The shared half of the fonts: texts decoded from code page 932 are shaped
+// by the platform's glyph source, broken into lines, and laid out in the
+// DrawText formats the game uses as quads of the sprite batch, with glyphs
+// cached in glyph pages (managed textures, so they survive a device reset).
 
 #include <algorithm>
 #include <cmath>
@@ -22,79 +11,11 @@
 #include <vector>
 
 #include "platform/sjis.h"
+#include "platform/sprite/glyph_source.h"
+#include "platform/sprite/render_device.h"
 #include "platform/sprite/sprite_objects.h"
 
 namespace {
-
-// --- Finding faces -------------------------------------------------------
-
-FT_Library freetype() {
-    static FT_Library library = [] {
-        FT_Library l = nullptr;
-        if (FT_Init_FreeType(&l) != 0) l = nullptr;
-        return l;
-    }();
-    return library;
-}
-
-struct FaceChoice {
-    std::string family;
-    std::string file;
-    int index = 0;
-    bool bold_face = false;
-};
-
-bool supports_japanese(FcPattern* font) {
-    FcLangSet* langs = nullptr;
-    return FcPatternGetLangSet(font, FC_LANG, 0, &langs) == FcResultMatch && langs &&
-           FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>("ja")) != FcLangDifferentLang;
-}
-
-// The best installed face for family and weight that covers Japanese: the
-// family itself when installed, otherwise the closest Japanese face.
-bool find_face(const std::string& family, bool bold, FaceChoice& out) {
-    if (!FcInit()) return false;
-    FcPattern* pattern = FcPatternCreate();
-    if (!pattern) return false;
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    if (FcLangSet* ja = FcLangSetCreate()) {
-        FcLangSetAdd(ja, reinterpret_cast<const FcChar8*>("ja"));
-        FcPatternAddLangSet(pattern, FC_LANG, ja);
-        FcLangSetDestroy(ja);
-    }
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcFontSet* sorted = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
-    bool found = false;
-    for (int i = 0; sorted && i < sorted->nfont && !found; ++i) {
-        FcPattern* font = FcFontRenderPrepare(nullptr, pattern, sorted->fonts[i]);
-        if (!font) continue;
-        FcChar8* file = nullptr;
-        FcChar8* name = nullptr;
-        FcBool scalable = FcFalse;
-        int index = 0, weight = FC_WEIGHT_REGULAR;
-        if (supports_japanese(font) && FcPatternGetString(font, FC_FILE, 0, &file) == FcResultMatch &&
-            FcPatternGetBool(font, FC_SCALABLE, 0, &scalable) == FcResultMatch && scalable) {
-            FcPatternGetInteger(font, FC_INDEX, 0, &index);
-            // The face's own weight: the prepared pattern reports the one asked for.
-            FcPatternGetInteger(sorted->fonts[i], FC_WEIGHT, 0, &weight);
-            FcPatternGetString(font, FC_FAMILY, 0, &name);
-            out.file = reinterpret_cast<const char*>(file);
-            out.family = name ? reinterpret_cast<const char*>(name) : "";
-            out.index = index;
-            out.bold_face = weight >= FC_WEIGHT_DEMIBOLD;
-            found = true;
-        }
-        FcPatternDestroy(font);
-    }
-    if (sorted) FcFontSetDestroy(sorted);
-    FcPatternDestroy(pattern);
-    return found;
-}
 
 // --- Line breaking -------------------------------------------------------
 
@@ -139,18 +60,13 @@ struct StringHash {
 
 class Font final : public ID3DXFont {
 public:
-    Font(RenderBackend* backend, FT_Face face, hb_font_t* hb, const FaceChoice& choice, int height, int ascent,
-         FT_Pos embolden)
-        : backend_(backend), face_(face), hb_(hb), height_(height), ascent_(ascent), embolden_(embolden) {
-        description_.family = choice.family;
-        description_.file = choice.file;
-        description_.height = height;
-        description_.ascent = ascent;
-        description_.bold = choice.bold_face || embolden != 0;
-        description_.synthetic_bold = embolden != 0;
-        buffer_ = hb_buffer_create();
+    Font(RenderBackend* backend, std::unique_ptr<GlyphSource> source)
+        : backend_(backend), source_(std::move(source)) {
+        const FontDescription& d = source_->description();
+        height_ = d.height;
+        ascent_ = d.ascent;
         // Glyph pages grow with the font: room for a few hundred glyphs.
-        const int wanted = static_cast<int>(round_up_to_power_of_two(static_cast<std::uint32_t>(height) * 16));
+        const int wanted = static_cast<int>(round_up_to_power_of_two(static_cast<std::uint32_t>(height_) * 16));
         page_side_ = std::clamp(wanted, 256, std::min(1024, std::max(256, backend->max_texture_size())));
     }
 
@@ -162,15 +78,9 @@ public:
         return left;
     }
 
-    const FontDescription& description() const { return description_; }
+    const FontDescription& description() const { return source_->description(); }
 
 private:
-    struct ShapedGlyph {
-        std::uint32_t glyph;
-        std::uint32_t cluster;  // index into the decoded text
-        int advance;            // whole pixels
-        float x_offset, y_offset;
-    };
     struct Shaped {
         std::u32string text;
         std::vector<ShapedGlyph> glyphs;
@@ -193,9 +103,6 @@ private:
     ~Font() override {
         for (Page& p : pages_) backend_->destroy_texture(p.texture);
         if (own_batch_) own_batch_->Release();
-        hb_buffer_destroy(buffer_);
-        hb_font_destroy(hb_);
-        FT_Done_Face(face_);
     }
 
     const Shaped& shape(std::string_view bytes);
@@ -204,14 +111,10 @@ private:
     bool place(int width, int height, int& page, int& x, int& y);
 
     RenderBackend* backend_;
-    FT_Face face_;
-    hb_font_t* hb_;
-    hb_buffer_t* buffer_ = nullptr;
-    int height_, ascent_;
-    FT_Pos embolden_;  // 26.6 pixels, 0 for none
-    int page_side_;
+    std::unique_ptr<GlyphSource> source_;
+    int height_ = 0, ascent_ = 0;
+    int page_side_ = 256;
     UINT references_ = 1;
-    FontDescription description_;
     std::vector<Page> pages_;
     std::unordered_map<std::uint32_t, CachedGlyph> glyphs_;
     std::unordered_map<std::string, Shaped, StringHash, std::equal_to<>> shaped_;
@@ -236,28 +139,7 @@ const Font::Shaped& Font::shape(std::string_view bytes) {
         std::size_t content_end = stop;
         if (content_end > start && text[content_end - 1] == U'\r') --content_end;
         const auto first_glyph = static_cast<std::uint32_t>(shaped.glyphs.size());
-        if (content_end > start) {
-            hb_buffer_clear_contents(buffer_);
-            hb_buffer_add_utf32(buffer_, reinterpret_cast<const std::uint32_t*>(text.data()),
-                                static_cast<int>(text.size()), static_cast<unsigned>(start),
-                                static_cast<int>(content_end - start));
-            hb_buffer_set_direction(buffer_, HB_DIRECTION_LTR);
-            hb_buffer_set_language(buffer_, hb_language_from_string("ja", -1));
-            hb_buffer_guess_segment_properties(buffer_);
-            hb_shape(hb_, buffer_, nullptr, 0);
-            unsigned n = 0;
-            const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buffer_, &n);
-            const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buffer_, &n);
-            // A synthesised bold takes one pixel more per glyph, whatever the
-            // size, as the Windows font system's does: the captions' blanks
-            // are laid out for that.
-            const int extra = embolden_ != 0 ? 1 : 0;
-            for (unsigned i = 0; i < n; ++i) {
-                const int advance = static_cast<int>(std::lround(pos[i].x_advance / 64.0)) + extra;
-                shaped.glyphs.push_back({info[i].codepoint, info[i].cluster, advance, pos[i].x_offset / 64.0f,
-                                         pos[i].y_offset / 64.0f});
-            }
-        }
+        if (content_end > start) source_->shape(text, start, content_end, shaped.glyphs);
         shaped.paragraphs.emplace_back(first_glyph, static_cast<std::uint32_t>(shaped.glyphs.size()));
         start = stop + 1;
     }
@@ -333,32 +215,24 @@ bool Font::place(int width, int height, int& page, int& x, int& y) {
 const Font::CachedGlyph& Font::glyph(std::uint32_t index) {
     if (auto found = glyphs_.find(index); found != glyphs_.end()) return found->second;
     CachedGlyph cached;
-    FT_Int32 flags = FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT;
-    if (FT_Load_Glyph(face_, index, flags) == 0 && face_->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
-        FT_GlyphSlot slot = face_->glyph;
-        if (embolden_) FT_Outline_EmboldenXY(&slot->outline, embolden_, embolden_);
-        if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0) {
-            const FT_Bitmap& bitmap = slot->bitmap;
-            const int w = static_cast<int>(bitmap.width), h = static_cast<int>(bitmap.rows);
-            int page = -1, x = 0, y = 0;
-            if (w > 0 && h > 0 && place(w, h, page, x, y)) {
-                glyph_texels_.resize(static_cast<std::size_t>(w) * h);
-                for (int row = 0; row < h; ++row) {
-                    const unsigned char* src = bitmap.pitch >= 0 ? bitmap.buffer + row * bitmap.pitch
-                                                                 : bitmap.buffer + (h - 1 - row) * -bitmap.pitch;
-                    for (int col = 0; col < w; ++col)
-                        glyph_texels_[static_cast<std::size_t>(row) * w + col] =
-                            static_cast<std::uint32_t>(src[col]) << 24 | 0x00FFFFFFu;
-                }
-                if (backend_->update_texture(pages_[page].texture, x, y, w, h, glyph_texels_.data(), w)) {
-                    cached.page = page;
-                    cached.x = x;
-                    cached.y = y;
-                    cached.width = w;
-                    cached.height = h;
-                    cached.left = slot->bitmap_left;
-                    cached.top = slot->bitmap_top;
-                }
+    GlyphImage image;
+    if (source_->rasterise(index, image)) {
+        const int w = image.width, h = image.height;
+        int page = -1, x = 0, y = 0;
+        if (w > 0 && h > 0 && image.coverage.size() >= static_cast<std::size_t>(w) * h && place(w, h, page, x, y)) {
+            // White texels carrying the coverage as alpha: the vertex colour
+            // tints them.
+            glyph_texels_.resize(static_cast<std::size_t>(w) * h);
+            for (std::size_t i = 0; i < glyph_texels_.size(); ++i)
+                glyph_texels_[i] = static_cast<std::uint32_t>(image.coverage[i]) << 24 | 0x00FFFFFFu;
+            if (backend_->update_texture(pages_[page].texture, x, y, w, h, glyph_texels_.data(), w)) {
+                cached.page = page;
+                cached.x = x;
+                cached.y = y;
+                cached.width = w;
+                cached.height = h;
+                cached.left = image.left;
+                cached.top = image.top;
             }
         }
     }
@@ -445,39 +319,6 @@ int Font::DrawTextA(ID3DXSprite* sprite, const char* text_sjis, int count, RECT*
 
 }  // namespace
 
-namespace {
-
-// The faces the game names, the installed faces that stand in for them, and
-// the named face's cell height in ems (its Windows ascent plus descent over
-// its em). The game's layout was made with the named faces: a caption's
-// blanks lie where that face's glyphs put them. So a positive height is
-// turned into an em size with the named face's ratio, not the stand-in's,
-// and the texts keep their places.
-struct FaceSubstitute {
-    std::string_view windows;
-    std::string_view installed;
-    double cell_per_em;
-};
-
-constexpr FaceSubstitute kSubstitutes[] = {
-    {"ＭＳ 明朝", "IPAMincho", 1.0},
-    {"ＭＳ ゴシック", "IPAGothic", 1.0},
-    {"メイリオ", "IPAexGothic", 1.5},
-};
-
-const FaceSubstitute* substitute_for(const std::string& face_utf8) {
-    for (const FaceSubstitute& s : kSubstitutes)
-        if (face_utf8 == s.windows) return &s;
-    return nullptr;
-}
-
-}  // namespace
-
-std::string installed_family_for(const std::string& face_utf8) {
-    const FaceSubstitute* s = substitute_for(face_utf8);
-    return s ? std::string(s->installed) : face_utf8;
-}
-
 bool describe_font(ID3DXFont* font, FontDescription& out) {
     auto* ours = dynamic_cast<Font*>(font);
     if (!ours) return false;
@@ -485,73 +326,29 @@ bool describe_font(ID3DXFont* font, FontDescription& out) {
     return true;
 }
 
+HRESULT create_font_over(RenderBackend* backend, std::unique_ptr<GlyphSource> source, ID3DXFont** font) {
+    if (!font) return D3DERR_INVALIDCALL;
+    *font = nullptr;
+    if (!backend || !source || source->description().height <= 0) return D3DERR_INVALIDCALL;
+    *font = new Font(backend, std::move(source));
+    return S_OK;
+}
+
 HRESULT create_font(RenderBackend* backend, int height, UINT weight, const char* face_sjis, ID3DXFont** font) {
     if (!font) return D3DERR_INVALIDCALL;
     *font = nullptr;
     if (!backend || !face_sjis || height > 4096 || height < -4096) return D3DERR_INVALIDCALL;
-    FT_Library library = freetype();
-    if (!library) return E_FAIL;
-
-    const bool bold = weight >= 600;
-    const std::string face_utf8 = cp932_to_utf8(face_sjis);
-    const FaceSubstitute* substitute = substitute_for(face_utf8);
-    FaceChoice choice;
-    if (!find_face(installed_family_for(face_utf8), bold, choice)) return E_FAIL;
-    FT_Face face = nullptr;
-    if (FT_New_Face(library, choice.file.c_str(), choice.index, &face) != 0) return E_FAIL;
-    if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {
-        FT_Done_Face(face);
-        return E_FAIL;
-    }
-
-    // A positive height is the cell height, ascent plus descent, as the
-    // Windows font system reads it (from the OS/2 table's Windows metrics
-    // where the face has them); a negative one is the em size.
-    double ascender = face->ascender, descender = -face->descender;
-    if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-        os2 && os2->usWinAscent + os2->usWinDescent > 0) {
-        ascender = os2->usWinAscent;
-        descender = os2->usWinDescent;
-    }
-    if (ascender + descender <= 0) ascender = face->units_per_EM, descender = 0;
-    // The named face's cell, with the stand-in's own split into ascent and
-    // descent.
-    if (substitute) {
-        const double scale = substitute->cell_per_em * face->units_per_EM / (ascender + descender);
-        ascender *= scale;
-        descender *= scale;
-    }
-    if (height == 0) height = 16;
-    double em_pixels;
-    int cell;
-    if (height > 0) {
-        cell = height;
-        em_pixels = height * face->units_per_EM / (ascender + descender);
-    } else {
-        em_pixels = -height;
-        cell = static_cast<int>(std::lround(em_pixels * (ascender + descender) / face->units_per_EM));
-    }
-    if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(std::lround(em_pixels * 64)), 72, 72) != 0) {
-        FT_Done_Face(face);
-        return E_FAIL;
-    }
-    const int ascent = static_cast<int>(std::lround(cell * ascender / (ascender + descender)));
-
-    // No bold face installed: thicken the outlines by about a 24th of the em
-    // (at least a pixel), as FreeType's own emboldening does.
-    FT_Pos embolden = 0;
-    if (bold && !choice.bold_face) embolden = std::max<FT_Pos>(64, std::lround(em_pixels * 64 / 24));
-
-    hb_font_t* hb = hb_ft_font_create_referenced(face);
-    hb_ft_font_set_load_flags(hb, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT);
-    *font = new Font(backend, face, hb, choice, cell, ascent, embolden);
-    return S_OK;
+    std::unique_ptr<GlyphSource> source;
+    const HRESULT made = create_glyph_source(height, weight, face_sjis, source);
+    if (FAILED(made)) return made;
+    return create_font_over(backend, std::move(source), font);
 }
 
 HRESULT D3DXCreateFontA(IDirect3DDevice9* device, int height, UINT width, UINT weight, UINT mip_levels,
                         BOOL italic, DWORD charset, DWORD output_precision, DWORD quality, DWORD pitch_and_family,
                         const char* face_sjis, ID3DXFont** font) {
     if (font) *font = nullptr;
-    if (!device || !device->backend()) return D3DERR_INVALIDCALL;
-    return create_font(device->backend(), height, weight, face_sjis, font);
+    RenderBackend* backend = render_backend_of(device);
+    if (!backend) return D3DERR_INVALIDCALL;
+    return create_font(backend, height, weight, face_sjis, font);
 }

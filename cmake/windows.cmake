@@ -1,0 +1,58 @@
+# The native Windows build: the same game code over the real Win32,
+# Direct3D 9, DirectInput 8 and DirectMusic (src/platform/win32), cross-built
+# with mingw-w64 and linked statically so that only system DLLs are needed.
+# Included by the top-level CMakeLists.txt when the target is Windows.
+
+# The catalogue generator runs on the build machine: it is built by the
+# machine's own compiler as a small project of its own, and its output feeds
+# the cross build exactly as in the native build.
+include(ExternalProject)
+set(HOST_TOOLS_DIR ${CMAKE_BINARY_DIR}/host-tools)
+set(HOST_CATALOGUE_GEN ${HOST_TOOLS_DIR}/catalogue_gen)
+ExternalProject_Add(host_tools
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}/cmake/host-tools
+  BINARY_DIR ${HOST_TOOLS_DIR}
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DPOKOMARU_REPO_DIR=${CMAKE_SOURCE_DIR}
+  # The host compiler, whatever the cross toolchain says.
+  CMAKE_CACHE_ARGS -DCMAKE_CXX_COMPILER:FILEPATH=${POKOMARU_HOST_CXX}
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${HOST_CATALOGUE_GEN})
+add_executable(catalogue_gen IMPORTED GLOBAL)
+set_target_properties(catalogue_gen PROPERTIES IMPORTED_LOCATION ${HOST_CATALOGUE_GEN})
+add_dependencies(catalogue_gen host_tools)
+
+set(GAME_GENERATED_SOURCES "")
+include(${CMAKE_SOURCE_DIR}/cmake/catalogue.cmake)
+
+# Folder by folder, so that src/platform/sdl stays out.
+file(GLOB CORE_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/shell/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/scenes/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/content/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/sprite/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/win32/*.c)
+# main() is the entry everywhere but Windows; here it is WinMain itself.
+list(REMOVE_ITEM CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/main.cpp ${CMAKE_SOURCE_DIR}/src/shell/winmain.cpp)
+file(GLOB WIN32_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.rc)
+
+set(WINDOWS_SYSTEM_LIBRARIES
+  d3d9 dinput8 dxguid ole32 oleaut32 uuid user32 gdi32 imm32 winmm usp10 windowscodecs)
+
+add_library(pokomaru_core STATIC ${CORE_SOURCES} ${GAME_GENERATED_SOURCES})
+target_include_directories(pokomaru_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
+target_compile_options(pokomaru_core PRIVATE ${POKOMARU_WARNINGS})
+target_link_libraries(pokomaru_core PUBLIC ${WINDOWS_SYSTEM_LIBRARIES})
+# Only system DLLs at run time: the compiler's own runtime goes inside.
+target_link_options(pokomaru_core INTERFACE -static -static-libgcc -static-libstdc++)
+
+add_executable(pokomaru-jigsaw WIN32 ${CMAKE_SOURCE_DIR}/src/shell/winmain.cpp ${WIN32_RESOURCES})
+target_compile_options(pokomaru-jigsaw PRIVATE ${POKOMARU_WARNINGS})
+target_link_libraries(pokomaru-jigsaw PRIVATE pokomaru_core)
+set_target_properties(pokomaru-jigsaw PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+if(POKOMARU_TESTS AND EXISTS ${CMAKE_SOURCE_DIR}/tests/windows/unit.cmake)
+  include(${CMAKE_SOURCE_DIR}/tests/windows/unit.cmake)
+endif()

@@ -1,0 +1,71 @@
+# The real-window test helpers of tests/e2e/lib.sh, for the 64-bit Windows
+# game under Wine: the game is started through wine in the test run's prefix
+# (POKOMARU_WINE_DIR, made by wine_prefix.sh), every Wine process of the
+# prefix is ended with the test, and windows are found by their
+# _NET_WM_NAME. Sourced by tests/windows/e2e_*.sh.
+
+: "${POKOMARU_WINE_DIR:?}"
+# shellcheck source=../e2e/lib.sh
+source "$POKOMARU_SOURCE_DIR/tests/e2e/lib.sh"
+[ -f "$POKOMARU_BINARY" ] || fail "$POKOMARU_BINARY is missing: build it with scripts/build-windows.sh x64"
+[ -f "$POKOMARU_WINE_DIR/env.sh" ] || fail "no Wine prefix in $POKOMARU_WINE_DIR (tests/windows/wine_prefix.sh)"
+# shellcheck source=/dev/null
+. "$POKOMARU_WINE_DIR/env.sh"
+export LC_ALL=C.UTF-8
+
+# Wine's own processes of this prefix (its server, the desktop process)
+# belong to the display of this test: end them with it, and before it, in
+# case an earlier run left any.
+wineserver -k 2>/dev/null || true
+wine_cleanup() {
+    local rc=$?
+    wineserver -k 2>/dev/null || true
+    (exit $rc)
+    cleanup
+}
+trap wine_cleanup EXIT
+
+# Starts the game from the scratch folder, as a double-click in Explorer
+# starts it in its own folder.
+start_game() {
+    (cd "$scratch/run" && exec wine "$POKOMARU_BINARY" >"$scratch/game.log" 2>&1) &
+    game_pid=$!
+    game_rc=""
+}
+
+# The _NET_WM_NAME of a window, as UTF-8 text.
+net_wm_name() {
+    xprop -id "$1" -notype _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'
+}
+
+# A viewable top-level window whose _NET_WM_NAME is exactly $1; prints its id.
+find_window_named() {
+    local want=$1 id
+    for id in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+        if [ "$(net_wm_name "$id")" = "$want" ]; then
+            echo "$id"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# Mean darkness (0..1) of a region; glyphs on a light box raise it.
+region_dark_fraction() {
+    local img=$1 x=$2 y=$3 w=$4 h=$5 out
+    out=$(convert "$img[${w}x${h}+${x}+${y}]" -colorspace gray -threshold 50% -negate -format '%[fx:mean]' info: 2>/dev/null)
+    echo "${out:-0}"
+}
+
+# The number of different pixel columns (dark/light, blank ones left out) in
+# a region. A line of real glyphs has many; a line of missing-glyph boxes
+# has only the few columns a box is made of (edge, inside), however long.
+distinct_columns() {
+    local img=$1 x=$2 y=$3 w=$4 h=$5
+    convert "$img[${w}x${h}+${x}+${y}]" -colorspace gray -threshold 60% -compress none pbm:- 2>/dev/null |
+        awk 'NR == 1 { next }
+             NR == 2 { w = $1; next }
+             { for (i = 1; i <= NF; i++) { col[n % w] = col[n % w] $i; n++ } }
+             END { for (c = 0; c < w; c++) if (col[c] ~ /1/) seen[col[c]] = 1
+                   k = 0; for (s in seen) k++; print k }'
+}

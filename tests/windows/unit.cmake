@@ -1,0 +1,44 @@
+# The platform-independent unit tests, cross-built for Windows with
+# GoogleTest compiled from its sources (libgtest-dev ships them), from the
+# same test files as the native build. The native build's CTest runs them
+# under Wine (tests/windows/windows_tests.cmake).
+
+set(POKOMARU_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources to cross-build")
+if(NOT EXISTS ${POKOMARU_GTEST_SOURCE_DIR}/CMakeLists.txt)
+  message(FATAL_ERROR "No GoogleTest sources in ${POKOMARU_GTEST_SOURCE_DIR}: install libgtest-dev (scripts/install-deps.sh)")
+endif()
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+add_subdirectory(${POKOMARU_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+
+set(UNIT_DIR ${CMAKE_SOURCE_DIR}/tests/unit)
+set(WINDOWS_TEST_DIR ${CMAKE_BINARY_DIR}/tests)
+
+# name, then its sources (relative to tests/unit).
+function(windows_unit_test name)
+  list(TRANSFORM ARGN PREPEND ${UNIT_DIR}/)
+  add_executable(${name} ${ARGN})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_options(${name} PRIVATE ${POKOMARU_WARNINGS})
+  # Paths of the checkout, as Unix paths: under Wine they name the same
+  # files through drive Z:, the whole Unix file system.
+  target_compile_definitions(${name} PRIVATE
+    POKOMARU_SOURCE_DIR="${CMAKE_SOURCE_DIR}" POKOMARU_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  target_link_libraries(${name} PRIVATE pokomaru_core gtest gtest_main gmock)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${WINDOWS_TEST_DIR})
+  add_dependencies(windows_unit_tests ${name})
+endfunction()
+
+# All of them by one name; they are part of the default build as well.
+add_custom_target(windows_unit_tests)
+
+file(GLOB scene_tests RELATIVE ${UNIT_DIR} CONFIGURE_DEPENDS ${UNIT_DIR}/scenes/*.cpp)
+windows_unit_test(test_scenes ${scene_tests})
+windows_unit_test(test_content
+  content/catalogue_test.cpp content/labels_test.cpp content/records_test.cpp content/drawing_objects_stand_in.cpp)
+windows_unit_test(test_frame_pacing shell/frame_pacing_test.cpp)
+# The sprite batch and the fonts' layout over a recording backend and a
+# glyph source of known metrics, and all of it over a real Direct3D 9 device
+# with GDI glyphs (which also proves the prefix's face mapping).
+windows_unit_test(test_sprite
+  sprite/font_layout_test.cpp sprite/sprite_batch_test.cpp sprite/font_test.cpp sprite/d3d9_device_test.cpp)

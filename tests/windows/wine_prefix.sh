@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Makes the private Wine world the Windows tests run the 64-bit game in:
+#   DIR/prefix     a fresh 64-bit Wine prefix (no Mono or Gecko prompts) in
+#                  which the three ＭＳ faces and their ASCII names are the IPA
+#                  fonts, and the UI faces fall back on IPAGothic for Japanese,
+#                  as a Japanese Windows would have them
+#   DIR/asound.conf  ALSA whose default device is a null device, so the
+#                  sound set-up finds a device on a machine without any
+#   DIR/env.sh     the environment for Wine, for the tests to source
+# Usage: tests/windows/wine_prefix.sh DIR   (DIR is emptied first)
+set -euo pipefail
+
+dir=${1:?usage: wine_prefix.sh DIR}
+here=$(cd "$(dirname "$0")" && pwd)
+command -v wine >/dev/null || { echo "wine_prefix.sh: wine is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+
+rm -rf "$dir"
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+
+cat >"$dir/asound.conf" <<'ALSA'
+pcm.!default { type null }
+ALSA
+
+cat >"$dir/env.sh" <<ENV
+export WINEPREFIX='$dir/prefix'
+export WINEARCH=win64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
+export ALSA_CONFIG_PATH='$dir/asound.conf'
+ENV
+# shellcheck source=/dev/null
+. "$dir/env.sh"
+
+# A display is not needed to make the prefix; leave any from the caller out.
+unset DISPLAY WAYLAND_DISPLAY
+
+started=$SECONDS
+wineboot -i >"$dir/wineboot.log" 2>&1 || { cat "$dir/wineboot.log" >&2; echo "wine_prefix.sh: wineboot failed" >&2; exit 1; }
+wineserver -w
+
+# The registry file is UTF-16 with a byte-order mark, so the Japanese face
+# names reach the registry intact whatever the locale of this shell.
+iconv -f UTF-8 -t UTF-16 "$here/fonts_and_sound.reg" >"$dir/fonts_and_sound.reg"
+wine regedit /S "$(winepath -w "$dir/fonts_and_sound.reg" 2>/dev/null)" >>"$dir/wineboot.log" 2>&1 ||
+    { echo "wine_prefix.sh: regedit failed" >&2; exit 1; }
+# Wine's dialogs and message boxes draw in its Tahoma, which has no
+# Japanese glyphs; a Japanese Windows links its UI faces to a Japanese one.
+# Link them to IPAGothic, or a message box shows empty boxes for kana/kanji.
+for ui_face in "Tahoma" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+        /v "$ui_face" /t REG_MULTI_SZ /d "ipag.ttf,IPAGothic" /f >>"$dir/wineboot.log" 2>&1 ||
+        { echo "wine_prefix.sh: linking $ui_face to IPAGothic failed" >&2; exit 1; }
+done
+wineserver -w
+
+# Wine writes the registry out as text, non-ASCII as \xNNNN escapes: the
+# mapping of ＭＳ 明朝 (U+FF2D U+FF33 U+0020 U+660E U+671D) must be there.
+grep -q '"\\xff2d\\xff33 \\x660e\\x671d"="IPAMincho"' "$WINEPREFIX/system.reg" ||
+    { echo "wine_prefix.sh: the font substitutes did not reach the registry" >&2; exit 1; }
+grep -q '"Tahoma"=str(7):"ipag.ttf,IPAGothic' "$WINEPREFIX/system.reg" ||
+    { echo "wine_prefix.sh: the UI font link did not reach the registry" >&2; exit 1; }
+echo "Wine prefix ready in $((SECONDS - started)) s: $WINEPREFIX"
