@@ -211,8 +211,10 @@ ImageError decode_png_file(const char* path, DecodedImage& out) {
     ImageError error = ImageError::None;
     // The signature first: a file that is no PNG costs eight bytes of
     // reading, whatever its size.
+    static constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
     std::uint8_t signature[8];
-    if (std::fread(signature, 1, sizeof signature, file) != sizeof signature || png_sig_cmp(signature, 0, 8) != 0) {
+    if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
+        std::memcmp(signature, kPngSignature, sizeof signature) != 0) {
         error = std::ferror(file) ? ImageError::CannotOpen : ImageError::NotPng;
     } else {
         try {
