@@ -16,6 +16,7 @@
 #include "platform/sdl/message_box_sdl.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sprite/d3dx.h"
+#include "platform/sprite/render_device.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ protected:
         EXPECT_EQ(device_->EndScene(), S_OK);
         std::vector<std::uint32_t> all, out;
         int w = 0, h = 0;
-        EXPECT_TRUE(device_->read_back_buffer(all, w, h));
+        EXPECT_TRUE(read_back_buffer(device_, all, w, h));
         for (int y = rect.top; y < rect.bottom; ++y)
             for (int x = rect.left; x < rect.right; ++x) out.push_back(all[static_cast<std::size_t>(y) * w + x]);
         return out;
