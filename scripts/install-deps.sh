@@ -14,6 +14,8 @@ packages=(
   clang libclang-rt-14-dev
   libx11-dev libxi-dev
   xvfb xdotool x11-utils x11-apps imagemagick openbox
+  # The Debian package and the checks of what it installs.
+  dpkg-dev fakeroot lintian desktop-file-utils appstream
   # The Windows build: mingw-w64 cross-compilers (32-bit shipped, 64-bit
   # twin for the tests), and 64-bit Wine to run the twin. Never wine32: this
   # machine cannot run 32-bit code, and wine32 breaks the wine command.

@@ -3,6 +3,7 @@
 //
 //   atlas_tool --geojson FILE --municipalities TSV --mascots TSV
 //              --png OUT [--ico OUT] [--icon-table OUT] [--font TTF] [--preview DIR]
+//              [--icon-dir DIR]   (the desktop icon at every theme size)
 
 #include <cstdio>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "art.h"
+#include "icon_sizes.h"
 #include "map_fit.h"
 
 namespace {
@@ -19,7 +21,8 @@ namespace {
 void usage() {
     std::fprintf(stderr,
                  "usage: atlas_tool --geojson FILE --municipalities TSV --mascots TSV --png OUT\n"
-                 "                  [--ico OUT] [--icon-table OUT] [--font TTF] [--preview DIR]\n");
+                 "                  [--ico OUT] [--icon-table OUT] [--font TTF] [--preview DIR]\n"
+                 "                  [--icon-dir DIR]\n");
 }
 
 // How well the pieces, drawn at home as the game draws them, tile the map.
@@ -114,6 +117,7 @@ int main(int argc, char** argv) {
                 atlas::write_png(opt["preview"] + "/icon16.png", icon16);
             }
         }
+        if (opt.count("icon-dir")) atlas::write_desktop_icons(opt["icon-dir"], rings, rows);
         if (opt.count("preview")) {
             atlas::write_png(opt["preview"] + "/solved_map.png", atlas::compose_solved_screen(image, true, false, false));
             atlas::write_png(opt["preview"] + "/empty_board.png", atlas::compose_solved_screen(image, false, false, true));
