@@ -11,9 +11,12 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/direct_music.h"
+#include "platform/regular_file.h"
 #include "platform/sdl/com_object.h"
 #include "platform/test_hooks.h"
 
@@ -33,6 +36,27 @@ const IID IID_IDirectMusicLoader = {0x2FFAACA2, 0x5DCA, 0x11D2, {0xAF, 0xA6, 0x0
 const IID IID_IDirectMusicSegment = {0xF96029A2, 0x4282, 0x11D2, {0x87, 0x17, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD}};
 const IID IID_IDirectMusicSegmentState = {0xA3AFDCC7, 0xD3EE, 0x11D1, {0xBC, 0x8D, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEB}};
 const IID IID_IDirectMusicAudioPath = {0xC87631F5, 0x23BE, 0x4986, {0x88, 0x36, 0x05, 0x83, 0x2F, 0xCC, 0x48, 0xF9}};
+
+
+// The game's effects last a second or two; a minute of CD-quality stereo is
+// about 10 MiB. Anything larger is not one of its waves.
+constexpr std::uint64_t kMaxWaveFileBytes = std::uint64_t{32} << 20;
+
+// Decodes a wave file into a chunk. Only a regular file within the cap is
+// read, whole, before the mixer sees it: a FIFO would block and a link to
+// a device such as /dev/zero would be read without end.
+Mix_Chunk* load_wave_file(const std::string& path) {
+    std::uint64_t size = 0;
+    std::FILE* file = open_regular_file(path.c_str(), kMaxWaveFileBytes, nullptr, &size);
+    if (!file) return nullptr;
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
+    const std::size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    if (got == 0) return nullptr;
+    SDL_RWops* memory = SDL_RWFromConstMem(bytes.data(), static_cast<int>(got));
+    if (!memory) return nullptr;
+    return Mix_LoadWAV_RW(memory, 1);  // the chunk owns its samples; the bytes may go
+}
 
 std::string utf16_to_utf8(const WCHAR* text) {
     std::string out;
@@ -186,7 +210,7 @@ public:
         std::string name = utf16_to_utf8(file_name);
         if (name.empty()) return DMUS_E_LOADER_FAILEDOPEN;
         std::string path = (name[0] == '/' || directory_.empty()) ? name : directory_ + "/" + name;
-        Mix_Chunk* chunk = Mix_LoadWAV(path.c_str());
+        Mix_Chunk* chunk = load_wave_file(path);
         if (!chunk) return DMUS_E_LOADER_FAILEDOPEN;
         auto* segment = new SdlSegment(chunk);
         HRESULT hr = segment->QueryInterface(iid, object);

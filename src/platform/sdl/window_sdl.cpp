@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 
+#include "platform/sdl/message_box_sdl.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sdl/window_events.h"
 #include "platform/sjis.h"
@@ -81,6 +82,8 @@ struct WindowSystem {
     bool ime_disabled = false;
     bool quit_posted = false;
     ATOM next_atom = 0xC000;  // class atoms live above the predefined ones
+    std::string title_utf8;           // the game window's title
+    unsigned long titled_x_window = 0;  // the X window that has it as WM_NAME
 };
 
 WindowSystem& ws() {
@@ -177,6 +180,11 @@ void translate_sdl_event(const SDL_Event& e) {
             break;
         case SDL_WINDOWEVENT:
             if (e.window.windowID != id) break;
+            // A renderer may recreate the X window under the SDL window (an
+            // OpenGL one does), and SDL then writes WM_NAME its own way again.
+            if ((e.window.event == SDL_WINDOWEVENT_SHOWN || e.window.event == SDL_WINDOWEVENT_EXPOSED) &&
+                x11_window_of(window->sdl) != ws().titled_x_window)
+                ws().titled_x_window = set_legacy_x11_title(window->sdl, ws().title_utf8.c_str());
             switch (e.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
                     post(window, WM_ACTIVATE, WA_ACTIVE, 0);
@@ -202,6 +210,12 @@ void translate_sdl_event(const SDL_Event& e) {
         default:
             break;
     }
+}
+
+void set_window_title_utf8(SDL_Window* window, const char* title) {
+    if (!window || !title) return;
+    SDL_SetWindowTitle(window, title);
+    set_legacy_x11_title(window, title);
 }
 
 HINSTANCE platform_instance() { return &the_instance; }
@@ -300,6 +314,8 @@ HWND CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title_sjis, DWORD style, i
         return nullptr;
     }
     set_window_icon(sdl, it->second.icon);
+    s.title_utf8 = title;
+    s.titled_x_window = set_legacy_x11_title(sdl, title.c_str());
     auto* window = new PlatformWindow{sdl, it->second.proc, false};
     s.window = window;
     if (s.ime_disabled) SDL_StopTextInput();
@@ -396,7 +412,18 @@ int MessageBoxA(HWND, LPCSTR text_sjis, LPCSTR caption_sjis, UINT) {
     // A message box needs a display; without one, standard error is all.
     const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
     bool headless = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-    if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
+    if (headless) return 1;
+    // The boxes come at start-up, before the game window has anything to
+    // show: an empty window behind the box would only confuse.
+    SDL_Window* game_window = ws().window && !ws().window->destroyed ? ws().window->sdl : nullptr;
+    const bool game_window_shown = game_window && (SDL_GetWindowFlags(game_window) & SDL_WINDOW_SHOWN);
+    if (game_window_shown) SDL_HideWindow(game_window);
+    // Our own box draws the Japanese text; the window system's box is the
+    // fallback when no installed face covers Japanese, and standard error
+    // has the text either way.
+    if (!show_own_message_box(caption_sjis, text_sjis))
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
+    if (game_window_shown) SDL_ShowWindow(game_window);
     return 1;  // IDOK
 }
 
