@@ -87,6 +87,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The game's faces: ＭＳ 明朝 and ＭＳ ゴシック become the IPA faces, メイリオ the IPAex gothic.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-gothic, fonts-ipafont-mincho, fonts-ipaexfont-gothic, fontconfig")
+# A real bold serif face for the title where one is installed; without it the
+# title's Mincho is emboldened.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_SOURCE_IGNORE_FILES "/build.*/;/dist/;/\\\\.git/")
