@@ -68,7 +68,7 @@ playing() {
     gt "$(background_distance "$SHOT" 632 26 64 16)" 0.02 || return 1
     play_shot=$SHOT
 }
-wait_until 60 playing || fail "the play scene's counters did not appear"
+wait_until 120 playing || fail "the play scene's counters did not appear"
 log "playing"
 
 # --- One piece picked up and dropped elsewhere ------------------------------
@@ -136,7 +136,7 @@ mascot_started() {
 }
 band_before=$last_shot
 click_until "the mascot button" mascot_started || fail "the mascot button did not start a game"
-wait_until 60 hint_shown || fail "the mascot game's magnifier did not appear"
+wait_until 120 hint_shown || fail "the mascot game's magnifier did not appear"
 shoot "$wid"; before_hint=$SHOT
 pointer_to "$wid" 988 30
 sleep "$hold"
