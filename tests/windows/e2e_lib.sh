@@ -123,9 +123,9 @@ distinct_columns() {
 click_until() {
     local what=$1 attempt
     shift
-    for attempt in 1 2 3 4; do
+    for attempt in 1 2 3 4 5; do
         xdotool mousedown 1
-        sleep 1.5
+        sleep 3
         xdotool mouseup 1
         if wait_until 6 "$@"; then
             [ "$attempt" -gt 1 ] && log "$what: seen on press $attempt"

@@ -3,16 +3,24 @@
 // texels across a device reset), indexed triangle lists drawn from user
 // memory with the sprite state the game's Begin(0x11) asks for, and a
 // read-back of the back buffer through a system-memory surface.
+// Each frame is recorded (clears, scene brackets, the batch's triangles)
+// and drawn at its present, unless it repeats the frame presented last:
+// software rasterisers then spend nothing on a screen standing still, and
+// the game's loop keeps the rate its update gate asks for.
 
 #include <d3d9.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "platform/sprite/render_device.h"
+#include "platform/win32/frame_methods_win32.h"
+#include "platform/win32/frame_skip.h"
 
 namespace {
 
@@ -50,8 +58,18 @@ constexpr DWORD kSpriteFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
 class D3d9Backend final : public RenderBackend {
 public:
-    explicit D3d9Backend(IDirect3DDevice9* device) : device_(device) { read_caps(); }
+    explicit D3d9Backend(IDirect3DDevice9* device) : device_(device) {
+        read_caps();
+        read_back_buffer_size();
+        hook_frame_methods();
+    }
     ~D3d9Backend() override {
+        // The device outlives its backend: it gets its own methods back,
+        // and what was recorded and not drawn is drawn now.
+        if (hooked_) {
+            flush();
+            restore_frame_methods(device_);
+        }
         for (Entry& e : entries_)
             if (e.texture) e.texture->Release();
     }
@@ -65,6 +83,7 @@ public:
                                           D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr)))
             return 0;
         const BackendTexture handle = add(texture, width, height);
+        ++texture_generation_;
         // Cleared to transparent black, as every backend's new texture is.
         std::vector<std::uint32_t> zero(static_cast<std::size_t>(width), 0);
         D3DLOCKED_RECT locked{};
@@ -83,6 +102,9 @@ public:
         if (!e || !argb || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > e->width ||
             y + height > e->height || pitch < width)
             return false;
+        // Draws recorded before the change saw the old texels.
+        flush();
+        ++texture_generation_;
         RECT area{x, y, x + width, y + height};
         D3DLOCKED_RECT locked{};
         if (FAILED(e->texture->LockRect(0, &locked, &area, 0))) return false;
@@ -95,6 +117,8 @@ public:
 
     void destroy_texture(BackendTexture handle) override {
         if (Entry* e = find(handle)) {
+            flush();
+            ++texture_generation_;
             e->texture->Release();
             *e = Entry{};
         }
@@ -104,6 +128,24 @@ public:
                         const std::uint16_t* indices, int index_count, BlendMode mode) override {
         Entry* e = find(handle);
         if (!e || !vertices || !indices || vertex_count <= 0 || index_count < 3) return false;
+        if (recording()) {
+            for (int i = 0; i < index_count; ++i)
+                if (indices[i] >= vertex_count) return false;
+            FrameCommand c = command(FrameCommand::Triangles);
+            c.texture = handle;
+            c.mode = mode;
+            c.first_vertex = static_cast<int>(frame_.vertices.size());
+            c.vertex_count = vertex_count;
+            c.first_index = static_cast<int>(frame_.indices.size());
+            c.index_count = index_count;
+            for (int i = 0; i < vertex_count; ++i) {
+                const SpriteVertex& v = vertices[i];
+                frame_.vertices.push_back({v.x, v.y, 0.0f, v.colour, v.u, v.v});
+            }
+            frame_.indices.insert(frame_.indices.end(), indices, indices + index_count);
+            frame_.commands.push_back(c);
+            return true;
+        }
         vertices_.resize(static_cast<std::size_t>(vertex_count));
         for (int i = 0; i < vertex_count; ++i) {
             const SpriteVertex& s = vertices[i];
@@ -118,6 +160,7 @@ public:
     }
 
     void begin_batch(BlendMode mode) override {
+        if (recording()) return;  // the state is set where the frame is drawn
         set_sprite_state(mode);
         in_batch_ = true;
         batch_mode_ = mode;
@@ -139,12 +182,166 @@ public:
         D3DSURFACE_DESC desc{};
         if (FAILED(texture->GetLevelDesc(0, &desc))) return 0;
         texture->AddRef();
+        ++texture_generation_;
         width = static_cast<int>(desc.Width);
         height = static_cast<int>(desc.Height);
         return add(texture, width, height);
     }
 
     IDirect3DDevice9* device() const { return device_; }
+
+    // ---- The device's frame methods, as the game calls them ----
+
+    HRESULT clear(DWORD rect_count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) {
+        // Only clears of the colour target are recorded; any other goes to
+        // the system in its place in the frame, and the frame is drawn.
+        if (!recording() || flags != D3DCLEAR_TARGET || (rect_count > 0 && !rects)) {
+            flush();
+            unrecorded_ = true;
+            return system_.clear(device_, rect_count, rects, flags, colour, z, stencil);
+        }
+        FrameCommand c = command(FrameCommand::Clear);
+        c.colour = colour;
+        c.first_rect = static_cast<int>(frame_.rects.size());
+        c.rect_count = static_cast<int>(rect_count);
+        frame_.rects.insert(frame_.rects.end(), rects, rects + rect_count);
+        frame_.commands.push_back(c);
+        return S_OK;
+    }
+
+    HRESULT begin_scene() {
+        if (!recording()) {
+            flush();
+            unrecorded_ = true;
+            return system_.begin_scene(device_);
+        }
+        if (in_scene_) return D3DERR_INVALIDCALL;  // as the system answers
+        in_scene_ = true;
+        frame_.commands.push_back(command(FrameCommand::SceneBegin));
+        return S_OK;
+    }
+
+    HRESULT end_scene() {
+        if (!recording()) {
+            flush();
+            unrecorded_ = true;
+            return system_.end_scene(device_);
+        }
+        if (!in_scene_) return D3DERR_INVALIDCALL;
+        in_scene_ = false;
+        frame_.commands.push_back(command(FrameCommand::SceneEnd));
+        return S_OK;
+    }
+
+    HRESULT present(const RECT* source, const RECT* dest, HWND override_window, const RGNDATA* dirty) {
+        const bool plain = !source && !dest && !override_window && !dirty;
+        const SIZE client = client_size();
+        const bool forced = force_redraw_.exchange(false);
+        if (plain && !forced && !unrecorded_ && replayed_ == 0 && client.cx == presented_client_.cx &&
+            client.cy == presented_client_.cy && same_as_presented()) {
+            // The window shows this picture already. A lost device still
+            // answers as the system's present would.
+            if (FAILED(system_.test_cooperative_level(device_))) {
+                force_redraw_ = true;
+                end_frame(false);
+                return D3DERR_DEVICELOST;
+            }
+            ++counts_.skipped;
+            end_frame(true);
+            return S_OK;
+        }
+        flush();
+        if (before_present_) before_present_();
+        const HRESULT presented = system_.present(device_, source, dest, override_window, dirty);
+        ++counts_.drawn;
+        presented_client_ = client;
+        // A frame drawn in part by the system, or to somewhere else, or not
+        // shown at all, is no picture to compare the next one with.
+        const bool comparable = plain && !unrecorded_ && SUCCEEDED(presented);
+        if (FAILED(presented)) force_redraw_ = true;
+        end_frame(comparable);
+        return presented;
+    }
+
+    HRESULT reset(D3DPRESENT_PARAMETERS* params) {
+        // A reset drops whatever the device was drawing.
+        frame_.clear();
+        replayed_ = 0;
+        in_scene_ = false;
+        unrecorded_ = false;
+        presented_valid_ = false;
+        force_redraw_ = true;
+        const HRESULT result = system_.reset(device_, params);
+        if (SUCCEEDED(result)) read_back_buffer_size();
+        return result;
+    }
+
+    HRESULT test_cooperative_level() {
+        const HRESULT level = system_.test_cooperative_level(device_);
+        if (FAILED(level)) force_redraw_ = true;
+        return level;
+    }
+
+    // Draws what was recorded and not yet drawn, in order, into the back
+    // buffer: at the present, and before anything that must see the frame
+    // so far (a read-back, a texture changing under recorded draws).
+    void flush() {
+        if (replayed_ >= frame_.commands.size()) return;
+        D3DVIEWPORT9 game_view{};
+        const bool have_view = SUCCEEDED(device_->GetViewport(&game_view));
+        D3DVIEWPORT9 current = game_view;
+        bool state_set = false;
+        BlendMode state_mode = BlendMode::AlphaBlend;
+        for (; replayed_ < frame_.commands.size(); ++replayed_) {
+            const FrameCommand& c = frame_.commands[replayed_];
+            if (!same_view(c.view, current)) {
+                device_->SetViewport(&c.view);
+                current = c.view;
+                state_set = false;  // the projection follows the viewport
+            }
+            switch (c.kind) {
+                case FrameCommand::Clear:
+                    system_.clear(device_, static_cast<DWORD>(c.rect_count),
+                                  c.rect_count ? &frame_.rects[static_cast<std::size_t>(c.first_rect)] : nullptr,
+                                  D3DCLEAR_TARGET, c.colour, 1.0f, 0);
+                    break;
+                case FrameCommand::SceneBegin:
+                    system_.begin_scene(device_);
+                    break;
+                case FrameCommand::SceneEnd:
+                    system_.end_scene(device_);
+                    break;
+                case FrameCommand::Triangles: {
+                    Entry* e = find(c.texture);
+                    if (!e) break;
+                    if (!state_set || c.mode != state_mode) {
+                        set_sprite_state(c.mode);
+                        state_set = true;
+                        state_mode = c.mode;
+                    }
+                    device_->SetTexture(0, e->texture);
+                    device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(c.vertex_count),
+                                                    static_cast<UINT>(c.index_count / 3),
+                                                    &frame_.indices[static_cast<std::size_t>(c.first_index)],
+                                                    D3DFMT_INDEX16,
+                                                    &frame_.vertices[static_cast<std::size_t>(c.first_vertex)],
+                                                    sizeof(SpriteVertexD3D));
+                    break;
+                }
+            }
+        }
+        if (have_view && !same_view(current, game_view)) device_->SetViewport(&game_view);
+    }
+
+    void force_redraw() { force_redraw_ = true; }
+    bool draws_into(HWND window) const { return !window || window_ == window; }
+    PresentCounts counts() const { return counts_; }
+    void set_skipping(bool enabled) {
+        flush();
+        skipping_ = enabled;
+        presented_valid_ = false;
+    }
+    void set_before_present(std::function<void()> call) { before_present_ = std::move(call); }
 
 private:
     struct Entry {
@@ -263,7 +460,135 @@ private:
         d->SetTransform(D3DTS_PROJECTION, &projection);
     }
 
+    struct FrameCommand {
+        enum Kind : std::uint8_t { Clear, SceneBegin, SceneEnd, Triangles } kind = Clear;
+        D3DVIEWPORT9 view{};
+        D3DCOLOR colour = 0;
+        int first_rect = 0, rect_count = 0;
+        BackendTexture texture = 0;
+        BlendMode mode = BlendMode::AlphaBlend;
+        int first_vertex = 0, vertex_count = 0, first_index = 0, index_count = 0;
+
+        bool operator==(const FrameCommand& o) const {
+            return kind == o.kind && same_view(view, o.view) && colour == o.colour && first_rect == o.first_rect &&
+                   rect_count == o.rect_count && texture == o.texture && mode == o.mode &&
+                   first_vertex == o.first_vertex && vertex_count == o.vertex_count &&
+                   first_index == o.first_index && index_count == o.index_count;
+        }
+    };
+
+    struct Frame {
+        std::vector<FrameCommand> commands;
+        std::vector<SpriteVertexD3D> vertices;
+        std::vector<std::uint16_t> indices;
+        std::vector<D3DRECT> rects;
+
+        void clear() {
+            commands.clear();
+            vertices.clear();
+            indices.clear();
+            rects.clear();
+        }
+        bool operator==(const Frame& o) const {
+            return commands == o.commands && indices == o.indices && same_bytes(vertices, o.vertices) &&
+                   same_bytes(rects, o.rects);
+        }
+    };
+
+    template <typename T>
+    static bool same_bytes(const std::vector<T>& a, const std::vector<T>& b) {
+        return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+    }
+
+    static bool same_view(const D3DVIEWPORT9& a, const D3DVIEWPORT9& b) {
+        return a.X == b.X && a.Y == b.Y && a.Width == b.Width && a.Height == b.Height && a.MinZ == b.MinZ &&
+               a.MaxZ == b.MaxZ;
+    }
+
+    bool recording() const { return hooked_ && skipping_; }
+
+    FrameCommand command(FrameCommand::Kind kind) {
+        FrameCommand c;
+        c.kind = kind;
+        device_->GetViewport(&c.view);
+        return c;
+    }
+
+    // Whether the frame recorded since the last present paints the whole
+    // back buffer before it draws anything, and is the same, call for call
+    // and texel for texel, as the frame presented last: then it would show
+    // the same picture again.
+    bool same_as_presented() const {
+        if (!presented_valid_ || texture_generation_ != presented_generation_) return false;
+        const FrameCommand* first = nullptr;
+        for (const FrameCommand& c : frame_.commands)
+            if (c.kind != FrameCommand::SceneBegin) {
+                first = &c;
+                break;
+            }
+        if (!first || first->kind != FrameCommand::Clear || first->rect_count != 0 || first->view.X != 0 ||
+            first->view.Y != 0 || first->view.Width < back_width_ || first->view.Height < back_height_)
+            return false;
+        return frame_ == presented_;
+    }
+
+    // The recorded frame becomes the presented one (or none), and the next
+    // frame starts empty; the storage is kept, so a running game allocates
+    // nothing per frame.
+    void end_frame(bool comparable) {
+        if (comparable) {
+            std::swap(frame_, presented_);
+            presented_generation_ = texture_generation_;
+        }
+        presented_valid_ = comparable;
+        frame_.clear();
+        replayed_ = 0;
+        unrecorded_ = false;
+    }
+
+    SIZE client_size() const {
+        RECT client{};
+        if (!window_ || !GetClientRect(window_, &client)) return SIZE{-1, -1};
+        return SIZE{client.right - client.left, client.bottom - client.top};
+    }
+
+    void read_back_buffer_size() {
+        IDirect3DSwapChain9* chain = nullptr;
+        D3DPRESENT_PARAMETERS params{};
+        if (SUCCEEDED(device_->GetSwapChain(0, &chain))) {
+            if (SUCCEEDED(chain->GetPresentParameters(&params))) {
+                back_width_ = params.BackBufferWidth;
+                back_height_ = params.BackBufferHeight;
+                window_ = params.hDeviceWindow;
+            }
+            chain->Release();
+        }
+        if (!window_) {
+            D3DDEVICE_CREATION_PARAMETERS creation{};
+            if (SUCCEEDED(device_->GetCreationParameters(&creation))) window_ = creation.hFocusWindow;
+        }
+    }
+
+    void hook_frame_methods();
+
     IDirect3DDevice9* device_;  // not referenced: the game owns the device
+    FrameMethods system_{};
+    bool hooked_ = false;
+    bool skipping_ = true;
+    Frame frame_;      // recorded since the last present
+    Frame presented_;  // what the last present showed
+    bool presented_valid_ = false;
+    std::size_t replayed_ = 0;  // commands of frame_ already drawn
+    bool in_scene_ = false;     // as the game sees it
+    bool unrecorded_ = false;   // the system drew part of this frame itself
+    std::uint64_t texture_generation_ = 0;
+    std::uint64_t presented_generation_ = 0;
+    std::atomic<bool> force_redraw_{true};
+    SIZE presented_client_{-1, -1};
+    UINT back_width_ = 0, back_height_ = 0;
+    HWND window_ = nullptr;
+    PresentCounts counts_;
+    std::function<void()> before_present_;
     std::vector<Entry> entries_;
     std::vector<SpriteVertexD3D> vertices_;
     int max_side_ = 2048;
@@ -281,7 +606,71 @@ std::vector<std::unique_ptr<D3d9Backend>>& backends() {
     return list;
 }
 
+D3d9Backend* backend_for(IDirect3DDevice9* device) {
+    for (const auto& b : backends())
+        if (b->device() == device) return b.get();
+    return nullptr;
+}
+
+// The methods in the device's table: each finds the device's backend.
+HRESULT STDMETHODCALLTYPE frame_clear(IDirect3DDevice9* self, DWORD rect_count, const D3DRECT* rects, DWORD flags,
+                                      D3DCOLOR colour, float z, DWORD stencil) {
+    return backend_for(self)->clear(rect_count, rects, flags, colour, z, stencil);
+}
+HRESULT STDMETHODCALLTYPE frame_begin_scene(IDirect3DDevice9* self) { return backend_for(self)->begin_scene(); }
+HRESULT STDMETHODCALLTYPE frame_end_scene(IDirect3DDevice9* self) { return backend_for(self)->end_scene(); }
+HRESULT STDMETHODCALLTYPE frame_present(IDirect3DDevice9* self, const RECT* source, const RECT* dest,
+                                        HWND override_window, const RGNDATA* dirty) {
+    return backend_for(self)->present(source, dest, override_window, dirty);
+}
+HRESULT STDMETHODCALLTYPE frame_reset(IDirect3DDevice9* self, D3DPRESENT_PARAMETERS* params) {
+    return backend_for(self)->reset(params);
+}
+HRESULT STDMETHODCALLTYPE frame_test_cooperative_level(IDirect3DDevice9* self) {
+    return backend_for(self)->test_cooperative_level();
+}
+
+void D3d9Backend::hook_frame_methods() {
+    const FrameMethods ours{frame_clear, frame_begin_scene, frame_end_scene, frame_present, frame_reset,
+                            frame_test_cooperative_level};
+    // Without the swap the backend draws at once, as it always could.
+    hooked_ = replace_frame_methods(device_, &ours, &system_) != 0;
+}
+
 }  // namespace
+
+bool message_forces_redraw(UINT message) {
+    switch (message) {
+        case WM_PAINT:
+        case WM_SIZE:
+        case WM_ACTIVATE:
+        case WM_SHOWWINDOW:
+        case WM_WINDOWPOSCHANGED:
+        case WM_DISPLAYCHANGE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void force_redraw(HWND window) {
+    for (const auto& b : backends())
+        if (b->draws_into(window)) b->force_redraw();
+}
+
+PresentCounts present_counts(IDirect3DDevice9* device) {
+    const D3d9Backend* backend = backend_for(device);
+    return backend ? backend->counts() : PresentCounts{};
+}
+
+void set_frame_skipping(IDirect3DDevice9* device, bool enabled) {
+    if (D3d9Backend* backend = static_cast<D3d9Backend*>(render_backend_of(device))) backend->set_skipping(enabled);
+}
+
+void set_before_present(IDirect3DDevice9* device, std::function<void()> before_present) {
+    if (D3d9Backend* backend = static_cast<D3d9Backend*>(render_backend_of(device)))
+        backend->set_before_present(std::move(before_present));
+}
 
 RenderBackend* render_backend_of(IDirect3DDevice9* device) {
     if (!device) return nullptr;
@@ -335,6 +724,8 @@ HRESULT create_device_texture(IDirect3DDevice9* device, TextureImage image, IDir
 
 bool read_back_buffer(IDirect3DDevice9* device, std::vector<std::uint32_t>& argb, int& width, int& height) {
     if (!device) return false;
+    // The back buffer as the game drew it so far, recorded draws included.
+    if (D3d9Backend* backend = backend_for(device)) backend->flush();
     ComRef<IDirect3DSurface9> back;
     D3DSURFACE_DESC desc{};
     if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.out())) || FAILED(back->GetDesc(&desc)))

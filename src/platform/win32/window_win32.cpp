@@ -6,6 +6,7 @@
 
 #include "platform/sjis.h"
 #include "platform/test_hooks.h"
+#include "platform/win32/frame_skip.h"
 #include "platform/win32/wide_text.h"
 #include "platform/window.h"
 
@@ -78,7 +79,11 @@ HWND cp932_CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWOR
 
 // The window is a wide window, so its default handling is the wide one:
 // the ANSI one would read the title handed over at creation as ANSI text.
+// Every message of the game's window ends here, so this is also where the
+// device learns that the window was exposed, resized or activated and must
+// be drawn again even if the game's picture did not change.
 LRESULT cp932_DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message_forces_redraw(message)) force_redraw(window);
     return DefWindowProcW(window, message, wparam, lparam);
 }
 

@@ -1,0 +1,29 @@
+// The Direct3D 9 device draws a frame only when it would change what the
+// window shows: a frame that repeats the last presented one, on the same
+// textures and window size, with nothing exposed since, is not drawn again.
+// The window layer reports the messages after which the window must be drawn.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+
+#include <functional>
+
+// After these messages the next present draws, whatever the frame.
+bool message_forces_redraw(UINT message);
+// Makes the next present of every device that draws into `window` draw.
+void force_redraw(HWND window);
+
+// Presents of a device the backend follows: drawn through the system, and
+// skipped because they would have shown the same picture again.
+struct PresentCounts {
+    unsigned long drawn = 0;
+    unsigned long skipped = 0;
+};
+PresentCounts present_counts(IDirect3DDevice9* device);
+
+// For tests: with skipping off the device draws every call at once, as the
+// system does; `before_present` runs just before each real present, when
+// the back buffer holds exactly the picture about to be shown.
+void set_frame_skipping(IDirect3DDevice9* device, bool enabled);
+void set_before_present(IDirect3DDevice9* device, std::function<void()> before_present);
