@@ -42,7 +42,8 @@ windows_unit_test(test_shell shell/frame_pacing_test.cpp shell/code_page_test.cp
 # batch, fonts and texture loader over a real Direct3D 9 device; PNG
 # decoding through the Windows Imaging Component.
 windows_unit_test(test_sprite
-  sprite/font_layout_test.cpp sprite/font_test.cpp sprite/d3d9_device_test.cpp sprite/wic_decode_test.cpp)
+  sprite/font_layout_test.cpp sprite/font_test.cpp sprite/d3d9_device_test.cpp sprite/wic_decode_test.cpp
+  ../windows/frame_skip_test.cpp)
 
 # The real window system: window, icons, DirectInput, DirectMusic and every
 # start-up fault, with the game's icon resource linked in.
