@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The game on a desktop with a window manager (openbox): the frame around the
 # window, focus that moves away and back with a click, a mascot game up to
-# play with its hint button, Escape, and Alt+F4 ending the game with code 0.
+# play with its hint button, a mascot picked up, dragged home and placed by
+# hand, Escape, and Alt+F4 ending the game with code 0.
 source "$(dirname "$0")/lib.sh"
 
 start_x
@@ -68,7 +69,7 @@ hint_shown() {
     shoot "$wid" || return 1
     lt "$(region_distance "$SHOT" 984 24 10 10 "$ATLAS" 80 1640)" 0.01
 }
-wait_until 8 hint_shown || fail "the mascot game's hint button did not appear"
+wait_until 30 hint_shown || fail "the mascot game's hint button did not appear within 30 s"
 log "mascot game in play"
 # Every mascot left home: the hint button held shows their pictures at
 # their homes instead of the plain markers.
@@ -85,6 +86,43 @@ hint_held() {
 wait_until 5 hint_held || { xdotool mouseup 1; fail "holding the hint button does not show the mascots at home"; }
 xdotool mouseup 1
 log "the hint button shows the mascots at home"
+
+# One mascot dragged home by hand, under the window manager. Each step waits
+# until the screen shows that the game has seen the one before: the game
+# updates only in frames that follow a full pace, so on a busy machine it
+# may stand still for a while, and a step taken early is lost (a press
+# picks a piece up only once the piece under the pointer is the candidate;
+# a release is judged where the pointer is at the next update).
+# The band of loose mascots is read from one screenshot; the pointer is on
+# the hint button, off every piece, so none is drawn as the candidate.
+shoot "$wid"
+band=$SHOT
+moves=$("$LOOSE_MASCOTS" "$band" "$ATLAS") || fail "the loose mascots could not be read from the screen"
+read -r px py hx hy ax ay <<<"$(head -1 <<<"$moves")"
+[ -n "$ay" ] || fail "no loose mascot found in the band"
+count=$("$LOOSE_MASCOTS" --count "$wid") || fail "the window cannot be read"
+# The middle 16 x 16 of the mascot's picture, opaque, at a point of the
+# screen (cut from the atlas once: comparing with the whole atlas is slow).
+picture="$scratch/mascot.png"
+convert "$ATLAS[16x16+$((ax + 8))+$((ay + 8))]" +repage "$picture" || fail "the mascot's picture could not be cut from the atlas"
+opaque_at() { lt "$(region_distance "$SHOT" $(($1 - 8)) $(($2 - 8)) 16 16 "$picture" 0 0)" 0.02; }
+opaque_in_cell() { shoot "$wid" && opaque_at "$px" "$py"; }
+opaque_at "$px" "$py" && fail "the loose mascot at ($px, $py) is drawn opaque before the pointer is on it"
+pointer_to "$wid" "$px" "$py"
+wait_until 10 opaque_in_cell || fail "the mascot under the pointer at ($px, $py) did not become the candidate"
+before_press=$SHOT
+xdotool mousedown 1
+panel_shown() { shoot "$wid" && gt "$(region_changed "$SHOT" 0 0 320 48 "$before_press" 0 0)" 0.02; }
+wait_until 10 panel_shown || { xdotool mouseup 1; fail "pressing on the candidate did not pick it up (no info panel)"; }
+drag_to "$wid" "$px" "$py" "$hx" "$hy"
+held_at_home() { shoot "$wid" && opaque_at "$hx" "$hy"; }
+wait_until 10 held_at_home || { xdotool mouseup 1; fail "the held mascot did not follow the pointer to its home ($hx, $hy)"; }
+xdotool mouseup 1
+"$LOOSE_MASCOTS" --wait-count "$wid" "$count" 10 || fail "the count of pieces left did not change after the drop at home"
+pointer_to "$wid" 1000 740
+placed() { shoot "$wid" && opaque_at "$hx" "$hy" && ! opaque_at "$px" "$py"; }
+wait_until 5 placed || fail "the mascot is not shown placed at its home ($hx, $hy)"
+log "a mascot picked up at ($px, $py) was dragged home to ($hx, $hy) and placed"
 
 xdotool key Escape
 title_again() { state_is faded faded && gt "$(region_changed "$SHOT" 7 7 1013 559 "$ATLAS" 7 7)" 0.35; }
