@@ -10,7 +10,7 @@ packages=(
   libfreetype-dev libharfbuzz-dev libfontconfig-dev
   libpng-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-ipafont fonts-ipaexfont fontconfig
+  fonts-ipafont fonts-ipaexfont fonts-noto-cjk fontconfig
   clang libclang-rt-14-dev
   libx11-dev libxi-dev
   xvfb xdotool x11-utils x11-apps imagemagick openbox

@@ -1,9 +1,5 @@
 #include "art.h"
 
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -13,6 +9,7 @@
 
 #include "map_fit.h"
 #include "raster.h"
+#include "portraits/portrait.h"
 
 namespace atlas {
 
@@ -34,16 +31,6 @@ Rgba mix(Rgba a, Rgba b, float t) {
 Rgba with_alpha(Rgba c, float a) { return {c.r, c.g, c.b, a}; }
 const Rgba kWhite = rgb(255, 255, 255);
 const Rgba kBlack = rgb(0, 0, 0);
-
-Rgba hsl(double h, double s, double l) {
-    h -= std::floor(h);
-    auto f = [&](double n) {
-        double k = std::fmod(n + h * 12, 12.0);
-        double a = s * std::min(l, 1 - l);
-        return float(255 * (l - a * std::max(-1.0, std::min({k - 3, 9 - k, 1.0}))));
-    };
-    return rgb(f(0), f(8), f(4));
-}
 
 // Coverage of a shape given by its signed distance at a pixel centre.
 float fill(float sd) { return clamp01(0.5f - sd); }
@@ -250,24 +237,34 @@ void layer(Rgba& acc, Rgba c, float coverage) {
 }  // namespace
 
 void paint_buttons(Image& atlas) {
+    // A cream face for the red caption (as wide as the longest, もう一度)
+    // inside a deep blue frame. Faded to
+    // alpha 180 while idle, the frame lets the pale band through and turns
+    // light; hovered it is at full strength, so the hover shows. Pressed,
+    // the face turns warm yellow, the frame darker and the button sits lower.
     for (int pressed = 0; pressed < 2; ++pressed) {
         const AtlasRect& r = pressed ? kButtonPressed : kButton;
-        const float dy = pressed ? 2.0f : 0.0f;  // the pressed button sits lower, its shadow shorter
+        const float dy = pressed ? 2.0f : 0.0f;
+        const Rgba frame_top = pressed ? rgb(22, 62, 120) : rgb(46, 104, 184);
+        const Rgba frame_bottom = pressed ? rgb(14, 42, 92) : rgb(26, 70, 142);
+        const Rgba face_top = pressed ? rgb(255, 226, 132) : rgb(255, 251, 238);
+        const Rgba face_bottom = pressed ? rgb(250, 208, 102) : rgb(246, 236, 206);
         for (int y = r.top; y < r.bottom; ++y)
             for (int x = r.left; x < r.right; ++x) {
                 float px = float(x - r.left) + 0.5f, py = float(y - r.top) + 0.5f;
                 Rgba acc{0, 0, 0, 0};
                 float sds = sd_round_box(px, py, 3, 2 + (pressed ? 3.0f : 5.0f), 125, 61.5f, 15);
-                layer(acc, with_alpha(rgb(40, 50, 70), 0.24f), smoothstep(2.5f, -1.5f, sds));
+                layer(acc, with_alpha(rgb(20, 30, 60), 0.34f), smoothstep(2.5f, -1.5f, sds));
                 float sd = sd_round_box(px, py, 3, 2 + dy, 125, 59 + dy, 15);
                 float t = clamp01((py - 2 - dy) / 57.0f);
-                Rgba top = pressed ? rgb(220, 226, 236) : rgb(255, 252, 244);
-                Rgba bottom = pressed ? rgb(240, 243, 248) : rgb(226, 232, 243);
-                Rgba c = mix(top, bottom, t);
-                if (!pressed) c = mix(c, kWhite, 0.4f * smoothstep(0.5f, 0.0f, t) * smoothstep(-2.0f, -5.0f, sd));
-                layer(acc, c, fill(sd));
-                layer(acc, pressed ? rgb(108, 124, 152) : rgb(140, 156, 184),
-                      clamp01(1.0f - std::fabs(sd + 0.9f) / 1.1f));
+                layer(acc, mix(frame_top, frame_bottom, t), fill(sd));
+                // A light edge along the frame's top, a shine the pressed one has lost.
+                if (!pressed) layer(acc, with_alpha(rgb(150, 196, 246), 0.8f), fill(sd + 1.5f) * smoothstep(0.12f, 0.0f, t) * (1 - fill(sd + 3.0f)));
+                float sdf = sd_round_box(px, py, 7, 8 + dy, 121, 53 + dy, 9);
+                Rgba face = mix(face_top, face_bottom, clamp01((py - 8 - dy) / 45.0f));
+                layer(acc, face, fill(sdf));
+                layer(acc, mix(frame_bottom, kBlack, 0.25f), clamp01(1.0f - std::fabs(sdf + 0.5f) / 0.9f));
+                layer(acc, rgb(16, 28, 56), clamp01(1.0f - std::fabs(sd + 0.7f) / 1.0f));
                 atlas.set(x, y, acc);
             }
     }
@@ -312,174 +309,14 @@ void paint_hint_button_and_marker(Image& atlas) {
         }
 }
 
-std::string find_japanese_font() {
-    std::string path;
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    if (!config) return path;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("IPAGothic:lang=ja"));
-    FcConfigSubstitute(config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result;
-    FcPattern* match = FcFontMatch(config, pattern, &result);
-    if (match) {
-        FcChar8* file = nullptr;
-        FcChar8* family = nullptr;
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch &&
-            FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch &&
-            std::string(reinterpret_cast<const char*>(family)).find("IPA") != std::string::npos)
-            path = reinterpret_cast<const char*>(file);
-        FcPatternDestroy(match);
-    }
-    FcPatternDestroy(pattern);
-    FcConfigDestroy(config);
-    return path;
-}
-
-namespace {
-
-unsigned first_code_point(const std::string& s) {
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(s.data());
-    if (s.empty()) return 0;
-    if (p[0] < 0x80) return p[0];
-    if ((p[0] & 0xE0) == 0xC0 && s.size() >= 2) return ((p[0] & 0x1Fu) << 6) | (p[1] & 0x3Fu);
-    if ((p[0] & 0xF0) == 0xE0 && s.size() >= 3)
-        return ((p[0] & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
-    if ((p[0] & 0xF8) == 0xF0 && s.size() >= 4)
-        return ((p[0] & 0x07u) << 18) | ((p[1] & 0x3Fu) << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
-    return 0;
-}
-
-struct GlyphMask {
-    int w = 0, h = 0;
-    std::vector<float> a;
-};
-
-class Face {
-public:
-    explicit Face(const std::string& path) {
-        if (FT_Init_FreeType(&lib_)) throw std::runtime_error("FreeType cannot start");
-        if (FT_New_Face(lib_, path.c_str(), 0, &face_)) {
-            FT_Done_FreeType(lib_);
-            throw std::runtime_error("cannot open the font " + path);
-        }
-    }
-    ~Face() {
-        FT_Done_Face(face_);
-        FT_Done_FreeType(lib_);
-    }
-    Face(const Face&) = delete;
-    Face& operator=(const Face&) = delete;
-
-    GlyphMask render(unsigned cp, int pixels) {
-        FT_UInt index = FT_Get_Char_Index(face_, cp);
-        if (index == 0) throw std::runtime_error("the font has no glyph for U+" + std::to_string(cp));
-        FT_Set_Pixel_Sizes(face_, 0, FT_UInt(pixels));
-        if (FT_Load_Glyph(face_, index, FT_LOAD_DEFAULT) || FT_Render_Glyph(face_->glyph, FT_RENDER_MODE_NORMAL))
-            throw std::runtime_error("cannot render U+" + std::to_string(cp));
-        const FT_Bitmap& bm = face_->glyph->bitmap;
-        GlyphMask g;
-        g.w = int(bm.width);
-        g.h = int(bm.rows);
-        g.a.resize(size_t(g.w) * size_t(g.h));
-        for (int y = 0; y < g.h; ++y)
-            for (int x = 0; x < g.w; ++x) g.a[size_t(y) * g.w + size_t(x)] = bm.buffer[y * bm.pitch + x] / 255.0f;
-        return g;
-    }
-
-private:
-    FT_Library lib_ = nullptr;
-    FT_Face face_ = nullptr;
-};
-
-}  // namespace
-
-void paint_mascots(Image& atlas, const std::vector<MascotRow>& rows, const std::string& font_path) {
-    Face face(font_path);
-    constexpr int kHues = 19;  // 95 = 19 hues x 5 badge styles, every pair apart in one or the other
-    // Each style takes every hue once. Rows follow each other around the
-    // wheel in steps of 7/19; badges that would show the same character in
-    // the same style get hues as far apart as the free ones allow.
-    std::vector<int> slot(kMascotCount, -1);
-    for (int style = 0; style * kHues < kMascotCount; ++style) {
-        std::vector<bool> used(kHues, false);
-        const int first = style * kHues, last = std::min(kMascotCount, (style + 1) * kHues);
-        // Badges that share their character with another of the style choose first.
-        std::vector<int> order;
-        for (int pass = 0; pass < 2; ++pass)
-            for (int i = first; i < last; ++i) {
-                bool shared = false;
-                for (int j = first; j < last; ++j)
-                    shared = shared || (j != i && first_code_point(rows[size_t(j)].name) ==
-                                                      first_code_point(rows[size_t(i)].name));
-                if (shared == (pass == 0)) order.push_back(i);
-            }
-        for (int i : order) {
-            unsigned ch = first_code_point(rows[size_t(i)].name);
-            int best = -1, best_score = -1;
-            for (int k = 0; k < kHues; ++k) {
-                int cand = ((i - style * kHues + k) * 7) % kHues;
-                if (used[size_t(cand)]) continue;
-                int score = kHues;
-                for (int j = first; j < last; ++j)
-                    if (j != i && slot[size_t(j)] >= 0 && first_code_point(rows[size_t(j)].name) == ch) {
-                        int d = std::abs(slot[size_t(j)] - cand);
-                        score = std::min(score, std::min(d, kHues - d));
-                    }
-                if (score > best_score) { best_score = score; best = cand; }
-            }
-            used[size_t(best)] = true;
-            slot[size_t(i)] = best;
-        }
-    }
-    for (int i = 0; i < kMascotCount; ++i) {
-        int style = i / kHues;
-        double hue = std::fmod(slot[size_t(i)] / double(kHues) + 0.37 * style / kHues + 0.02, 1.0);
-        Rgba disc, ring, glyph_col, glyph_shadow;
-        float ring_w = 1.5f, inner_r = 0;
-        int glyph_px = 19;
-        switch (style) {
-            case 0: disc = hsl(hue, 0.68, 0.52); ring = hsl(hue, 0.6, 0.32); glyph_col = rgb(253, 253, 250);
-                    glyph_shadow = with_alpha(hsl(hue, 0.6, 0.22), 0.6f); break;
-            case 1: disc = hsl(hue, 0.85, 0.80); ring = hsl(hue, 0.62, 0.42); ring_w = 2.6f;
-                    glyph_col = hsl(hue, 0.75, 0.28); glyph_shadow = with_alpha(kWhite, 0.0f); break;
-            case 2: disc = hsl(hue, 0.50, 0.28); ring = hsl(hue, 0.75, 0.66); glyph_col = hsl(hue, 0.95, 0.86);
-                    glyph_shadow = with_alpha(kBlack, 0.5f); break;
-            case 3: disc = hsl(hue, 0.74, 0.50); ring = hsl(hue, 0.6, 0.30); inner_r = 10.6f; glyph_px = 15;
-                    glyph_col = hsl(hue, 0.75, 0.28); glyph_shadow = with_alpha(kWhite, 0.0f); break;
-            default: disc = hsl(hue, 0.85, 0.64); ring = hsl(hue, 0.7, 0.30); glyph_col = hsl(hue, 0.8, 0.18);
-                     glyph_shadow = with_alpha(kWhite, 0.35f); break;
-        }
-        unsigned cp = first_code_point(rows[size_t(i)].name);
-        GlyphMask g = face.render(cp, glyph_px);
-        int gx0 = 16 - g.w / 2, gy0 = 16 - g.h / 2;
-        auto glyph_at = [&](int x, int y) {
-            int u = x - gx0, v = y - gy0;
-            if (u < 0 || v < 0 || u >= g.w || v >= g.h) return 0.0f;
-            return g.a[size_t(v) * g.w + size_t(u)];
-        };
-        const int ax = mascot_atlas_x(i), ay = mascot_atlas_y(i);
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 32; ++x) {
-                float px = x + 0.5f, py = y + 0.5f;
-                float ang = std::atan2(py - 16, px - 16);
-                float radius = style == 4 ? 13.6f + 1.2f * std::cos(8 * ang) : 14.6f;
-                float d = std::hypot(px - 16, py - 16) - radius;
-                Rgba acc{0, 0, 0, 0};
-                layer(acc, with_alpha(rgb(30, 36, 52), 0.28f), fill(std::hypot(px - 16.6f, py - 17.0f) - radius - 0.4f));
-                Rgba body = mix(mix(disc, kWhite, 0.18f), mix(disc, kBlack, 0.12f), clamp01(py / 30.0f));
-                layer(acc, body, fill(d));
-                if (inner_r > 0) {
-                    float di = std::hypot(px - 16, py - 16) - inner_r;
-                    layer(acc, hsl(hue, 0.45, 0.95), fill(di));
-                    layer(acc, ring, clamp01(1.0f - std::fabs(di) / 0.9f));
-                }
-                layer(acc, ring, clamp01(1.0f - std::fabs(d + ring_w * 0.5f) / (ring_w * 0.5f + 0.5f)) * fill(d - 0.5f));
-                // A soft highlight from the top left.
-                float hl = fill(std::hypot((px - 11.5f) / 1.3f, py - 9.5f) - 4.0f);
-                layer(acc, with_alpha(kWhite, 0.22f), hl * fill(d + 2));
-                layer(acc, glyph_shadow, glyph_at(x - 1, y - 1));
-                layer(acc, glyph_col, glyph_at(x, y));
-                atlas.set(ax + x, ay + y, acc);
+void paint_mascots(Image& atlas, const std::vector<portraits::Look>& looks) {
+    for (const auto& look : looks) {
+        const portraits::Picture pic = portraits::paint_portrait(look);
+        const int ax = mascot_atlas_x(look.index), ay = mascot_atlas_y(look.index);
+        for (int y = 0; y < kMascotSize; ++y)
+            for (int x = 0; x < kMascotSize; ++x) {
+                const portraits::Pixel& p = pic[size_t(y) * kMascotSize + size_t(x)];
+                atlas.set(ax + x, ay + y, {p.r, p.g, p.b, p.a});
             }
     }
 }

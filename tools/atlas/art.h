@@ -1,6 +1,6 @@
 // The pictures of the atlas: the map pieces, the background with its guide
 // of the prefecture, the buttons, the hint button, the slot marker, the
-// mascot badges, and the window icon.
+// mascot portraits, and the window icon.
 #pragma once
 
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "geodata.h"
 #include "image.h"
+#include "portraits/looks.h"
 
 namespace atlas {
 
@@ -19,12 +20,10 @@ void paint_municipalities(Image& atlas, const MapRings& rings, const std::vector
 void paint_background(Image& atlas, const MapRings& rings);
 void paint_buttons(Image& atlas);
 void paint_hint_button_and_marker(Image& atlas);
-// Throws std::runtime_error when the font cannot be read or lacks a glyph.
-void paint_mascots(Image& atlas, const std::vector<MascotRow>& rows, const std::string& font_path);
+// Each mascot's portrait into its cell. Throws std::runtime_error for a
+// look the portrait painter cannot draw.
+void paint_mascots(Image& atlas, const std::vector<portraits::Look>& looks);
 Image paint_window_icon(int size, const MapRings& rings, const std::vector<MunicipalityRow>& rows);
-
-// The installed Japanese gothic face, found through fontconfig; empty when none.
-std::string find_japanese_font();
 
 // A screen laid out as the game draws it (background and band, then the
 // buttons, the pieces at home and the mascots at home, each when asked

@@ -2,7 +2,7 @@
 // its C++ pixel table) from the municipal boundaries and the catalogue.
 //
 //   atlas_tool --geojson FILE --municipalities TSV --mascots TSV
-//              --png OUT [--ico OUT] [--icon-table OUT] [--font TTF] [--preview DIR]
+//              --png OUT [--ico OUT] [--icon-table OUT] [--looks TSV] [--preview DIR]
 //              [--icon-dir DIR]   (the desktop icon at every theme size)
 
 #include <cstdio>
@@ -18,10 +18,24 @@
 
 namespace {
 
+// The looks table, by default beside the catalogue's mascot table.
+std::string looks_path(std::map<std::string, std::string>& opt) {
+    if (opt.count("looks")) return opt["looks"];
+    const std::string& m = opt["mascots"];
+    size_t slash = m.find_last_of('/');
+    return (slash == std::string::npos ? std::string() : m.substr(0, slash + 1)) + "mascot-looks.tsv";
+}
+
+std::vector<std::string> mascot_names(const std::vector<atlas::MascotRow>& rows) {
+    std::vector<std::string> names;
+    for (const auto& r : rows) names.push_back(r.name);
+    return names;
+}
+
 void usage() {
     std::fprintf(stderr,
                  "usage: atlas_tool --geojson FILE --municipalities TSV --mascots TSV --png OUT\n"
-                 "                  [--ico OUT] [--icon-table OUT] [--font TTF] [--preview DIR]\n"
+                 "                  [--ico OUT] [--icon-table OUT] [--looks TSV] [--preview DIR]\n"
                  "                  [--icon-dir DIR]\n");
 }
 
@@ -84,8 +98,11 @@ int main(int argc, char** argv) {
     try {
         auto rows = atlas::read_municipality_rows(opt["municipalities"]);
         auto mascots = atlas::read_mascot_rows(opt["mascots"]);
-        std::string font = opt.count("font") ? opt["font"] : atlas::find_japanese_font();
-        if (font.empty()) throw std::runtime_error("no Japanese gothic font found (install fonts-ipafont or pass --font)");
+        auto looks = portraits::read_looks(looks_path(opt), mascot_names(mascots));
+        // The portraits first: a look the painter cannot draw stops the tool
+        // before the long map fit.
+        atlas::Image image(piece_geometry::kAtlasWidth, piece_geometry::kAtlasHeight);
+        atlas::paint_mascots(image, looks);
         auto boundaries = atlas::read_boundaries(opt["geojson"], rows);
 
         atlas::FitReport fit;
@@ -98,12 +115,10 @@ int main(int argc, char** argv) {
                     fit.control_points, fit.iterations, fit.warp_max, fit.min_jacobian);
         std::printf("snap: largest vertex correction %.3f px\n", fit.snap_max);
 
-        atlas::Image image(piece_geometry::kAtlasWidth, piece_geometry::kAtlasHeight);
         atlas::paint_background(image, rings);
         atlas::paint_municipalities(image, rings, rows);
         atlas::paint_buttons(image);
         atlas::paint_hint_button_and_marker(image);
-        atlas::paint_mascots(image, mascots, font);
         atlas::write_png(opt["png"], image);
         report_tiling(image);
 

@@ -173,17 +173,30 @@ private:
 // blanks lie where that face's glyphs put them. So a positive height is
 // turned into an em size with the named face's ratio, not the stand-in's,
 // and the texts keep their places.
+// A bold request first tries the real bold face where there is one: a
+// thickened regular face loses the thin-and-thick strokes of a Mincho.
 struct FaceSubstitute {
     std::string_view windows;
     std::string_view installed;
     double cell_per_em;
+    std::string_view installed_bold;  // empty: the regular face, emboldened
 };
 
 constexpr FaceSubstitute kSubstitutes[] = {
-    {"ＭＳ 明朝", "IPAMincho", 1.0},
-    {"ＭＳ ゴシック", "IPAGothic", 1.0},
-    {"メイリオ", "IPAexGothic", 1.5},
+    {"ＭＳ 明朝", "IPAMincho", 1.0, "Noto Serif CJK JP"},
+    {"ＭＳ ゴシック", "IPAGothic", 1.0, ""},
+    {"メイリオ", "IPAexGothic", 1.5, ""},
 };
+
+// The substitute's bold family when it is installed with a bold face.
+bool find_bold_face(const FaceSubstitute* s, FaceChoice& out) {
+    if (!s || s->installed_bold.empty()) return false;
+    FaceChoice bold;
+    if (!find_face(std::string(s->installed_bold), true, bold) || !bold.bold_face || bold.family != s->installed_bold)
+        return false;
+    out = bold;
+    return true;
+}
 
 const FaceSubstitute* substitute_for(const std::string& face_utf8) {
     for (const FaceSubstitute& s : kSubstitutes)
@@ -208,7 +221,8 @@ HRESULT create_glyph_source(int height, UINT weight, const char* face_sjis, std:
     const std::string face_utf8 = cp932_to_utf8(face_sjis);
     const FaceSubstitute* substitute = substitute_for(face_utf8);
     FaceChoice choice;
-    if (!find_face(installed_family_for(face_utf8), bold, choice)) return E_FAIL;
+    if (!(bold && find_bold_face(substitute, choice)) && !find_face(installed_family_for(face_utf8), bold, choice))
+        return E_FAIL;
     FT_Face face = nullptr;
     if (FT_New_Face(library, choice.file.c_str(), choice.index, &face) != 0) return E_FAIL;
     if (!FT_IS_SCALABLE(face) || face->units_per_EM == 0) {

@@ -1,6 +1,6 @@
 // The committed atlas, checked the way the game uses it: pieces drawn at
 // home from their cells less the margin, the background and its tiled band,
-// the mascot badges, and the colour key that turns opaque white transparent.
+// and the colour key that turns opaque white transparent.
 
 #include <gtest/gtest.h>
 
@@ -169,6 +169,38 @@ TEST_F(AtlasPicture, ButtonsAreLightBehindTheRedCaption) {
     }
 }
 
+// The mode buttons are drawn faded (alpha 180) while idle, at full strength
+// while hovered, and as the pressed picture while held, over the band of
+// the background: the three must look different.
+TEST_F(AtlasPicture, ButtonsShowHoverAndPressAtAGlance) {
+    const Picture& a = atlas();
+    auto composed = [&](const AtlasRect& r, double alpha, std::vector<double>& out) {
+        out.clear();
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 128; ++x) {
+                // The band below the map repeats the background's corner tile.
+                const int tw = kBackgroundTile.right, th = kBackgroundTile.bottom;
+                const std::uint8_t* bg = a.at((320 + x) % tw, (600 - 568 + y) % th);
+                const std::uint8_t* p = a.at(r.left + x, r.top + y);
+                const double k = a.alpha(r.left + x, r.top + y) / 255.0 * alpha;
+                for (int c = 0; c < 3; ++c) out.push_back(p[c] * k + bg[c] * (1 - k));
+            }
+    };
+    auto mean_difference = [](const std::vector<double>& p, const std::vector<double>& q) {
+        double sum = 0;
+        for (size_t i = 0; i < p.size(); ++i) sum += std::fabs(p[i] - q[i]);
+        return sum / double(p.size()) / 255.0;
+    };
+    std::vector<double> idle, hovered, pressed;
+    composed(kButton, 180.0 / 255.0, idle);
+    composed(kButton, 1.0, hovered);
+    composed(kButtonPressed, 1.0, pressed);
+    const double idle_hover = mean_difference(idle, hovered), hover_press = mean_difference(hovered, pressed);
+    std::printf("button: idle vs hovered %.1f %%, hovered vs pressed %.1f %%\n", 100 * idle_hover, 100 * hover_press);
+    EXPECT_GT(idle_hover, 0.05);
+    EXPECT_GT(hover_press, 0.05);
+}
+
 TEST_F(AtlasPicture, SmallPicturesAreDrawn) {
     const Picture& a = atlas();
     for (const AtlasRect& r : {kHintButton, kHintButtonPressed, kSlotMarker}) {
@@ -178,30 +210,6 @@ TEST_F(AtlasPicture, SmallPicturesAreDrawn) {
         EXPECT_GT(visible, 32 * 32 / 3) << "picture at " << r.left << "," << r.top;
         EXPECT_EQ(a.alpha(r.left, r.top), 0) << "a round picture leaves its corners clear";
     }
-}
-
-TEST_F(AtlasPicture, MascotBadgesAreRoundAndPairwiseDistinct) {
-    const Picture& a = atlas();
-    for (int i = 0; i < kMascotCount; ++i) {
-        EXPECT_EQ(a.alpha(mascot_atlas_x(i) + 16, mascot_atlas_y(i) + 16), 255) << "mascot " << i;
-        EXPECT_EQ(a.alpha(mascot_atlas_x(i), mascot_atlas_y(i)), 0) << "mascot " << i;
-    }
-    double closest = 1e9;
-    int ci = -1, cj = -1;
-    for (int i = 0; i < kMascotCount; ++i)
-        for (int j = i + 1; j < kMascotCount; ++j) {
-            double sum = 0;
-            for (int y = 0; y < 32; ++y)
-                for (int x = 0; x < 32; ++x) {
-                    const std::uint8_t* p = a.at(mascot_atlas_x(i) + x, mascot_atlas_y(i) + y);
-                    const std::uint8_t* q = a.at(mascot_atlas_x(j) + x, mascot_atlas_y(j) + y);
-                    for (int c = 0; c < 4; ++c) sum += std::abs(int(p[c]) - int(q[c]));
-                }
-            double mean = sum / (32 * 32 * 4);
-            if (mean < closest) { closest = mean; ci = i; cj = j; }
-        }
-    // Two badges with the same character and colour would come out near 2.
-    EXPECT_GT(closest, 7.0) << "mascots " << ci << " and " << cj << " look alike";
 }
 
 }  // namespace

@@ -110,6 +110,37 @@ TEST(AtlasTool, RejectsBrokenBoundaryFilesWithAMessage) {
     EXPECT_NE(usage.output.find("usage:"), std::string::npos);
 }
 
+TEST(AtlasTool, RejectsABrokenLooksTableWithAMessage) {
+    if (!fs::exists(kAtlasTool)) GTEST_SKIP() << "atlas_tool is not built (cmake --build build --target atlas_tool)";
+    TempDir dir;
+    const std::string good = read_file(source_path("content/mascot-looks.tsv"));
+    ASSERT_FALSE(good.empty());
+    auto replaced = [&](const std::string& from, const std::string& to) {
+        std::string t = good;
+        size_t at = t.find(from);
+        return at == std::string::npos ? std::string() : t.replace(at, from.size(), to);
+    };
+    struct Case { std::string text; const char* message; };
+    const Case cases[] = {
+        {replaced("\tround\tgreen #5DBB63", "\tcloud\tgreen #5DBB63"), "unknown body \"cloud\""},
+        {replaced("\tpearl\t", "\tumbrella stand\t"), "unknown item \"umbrella stand\""},
+        {replaced("\thorns\t", "\thalo ring\t"), "unknown head wear \"halo ring\""},
+        {replaced("green #5DBB63", "green 5DBB63"), "main colour"},
+        {replaced("1\tムジナもん", "1\tムジナくん"), "is not the catalogue's row 1"},
+        {good.substr(0, good.rfind("94\t")), "94 rows for 95 mascots"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_FALSE(c.text.empty()) << c.message;
+        std::string file = dir.path() + "/looks.tsv";
+        std::ofstream(file, std::ios::binary) << c.text;
+        ToolRun r = run(atlas_command(dir.path() + "/none.geojson", dir.path()) + " --looks '" + file + "'");
+        EXPECT_EQ(r.status, 1) << c.message;
+        EXPECT_NE(r.output.find("atlas_tool: error:"), std::string::npos) << r.output;
+        EXPECT_NE(r.output.find(c.message), std::string::npos) << r.output;
+        EXPECT_FALSE(fs::exists(dir.path() + "/bitmap.png")) << "no atlas is written from a bad table";
+    }
+}
+
 TEST(SoundTool, RewritesTheCommittedWaveFilesByteForByte) {
     if (!fs::exists(kSoundTool)) GTEST_SKIP() << "sound_tool is not built (cmake --build build --target sound_tool)";
     TempDir dir;

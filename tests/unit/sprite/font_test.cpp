@@ -3,6 +3,9 @@
 // and break text as they should, as quads in the sprite batch's call order.
 
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
+#include <fontconfig/fontconfig.h>
+#endif
 
 #include <algorithm>
 #include <string>
@@ -80,6 +83,7 @@ protected:
 
 // --- Faces -------------------------------------------------------------------
 
+// (Elsewhere than Windows the bold title font has its own test below.)
 TEST_F(FontTest, TheEightFontsOfTheGameAreMadeFromInstalledJapaneseFaces) {
     struct Row {
         int height;
@@ -88,7 +92,10 @@ TEST_F(FontTest, TheEightFontsOfTheGameAreMadeFromInstalledJapaneseFaces) {
         const char* family;
     };
     const Row rows[] = {
-        {144, 700, "ＭＳ 明朝", "IPAMincho"},   {28, 400, "ＭＳ ゴシック", "IPAGothic"},
+#if defined(_WIN32)
+        {144, 700, "ＭＳ 明朝", "IPAMincho"},  // the system's own mapping
+#endif
+        {28, 400, "ＭＳ ゴシック", "IPAGothic"},
         {64, 400, "メイリオ", "IPAexGothic"},   {32, 400, "メイリオ", "IPAexGothic"},
         {16, 400, "ＭＳ ゴシック", "IPAGothic"}, {16, 400, "ＭＳ ゴシック", "IPAGothic"},
         {16, 400, "ＭＳ 明朝", "IPAMincho"},    {16, 700, "ＭＳ ゴシック", "IPAGothic"},
@@ -106,6 +113,52 @@ TEST_F(FontTest, TheEightFontsOfTheGameAreMadeFromInstalledJapaneseFaces) {
         font->Release();
     }
 }
+
+#if !defined(_WIN32)
+// Whether fontconfig knows a bold face of the family, asked directly.
+static bool bold_face_installed(const char* family) {
+    if (!FcInit()) return false;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+    FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_BOLD);
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, nullptr);
+    FcFontSet* set = FcFontList(nullptr, pattern, objects);
+    const bool found = set && set->nfont > 0;
+    if (set) FcFontSetDestroy(set);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return found;
+}
+
+// The 144-pixel title: a real bold serif face where one is installed, with
+// the thickened regular Mincho as the fallback. Other bold fonts keep theirs.
+TEST_F(FontTest, TheBoldMinchoIsARealBoldSerifFaceWhereOneIsInstalled) {
+    ID3DXFont* title = make_font(backend, 144, 700, "ＭＳ 明朝");
+    ASSERT_NE(title, nullptr);
+    FontDescription d;
+    ASSERT_TRUE(describe_font(title, d));
+    if (bold_face_installed("Noto Serif CJK JP")) {
+        EXPECT_EQ(d.family, "Noto Serif CJK JP");
+        EXPECT_FALSE(d.synthetic_bold);
+    } else {
+        EXPECT_EQ(d.family, "IPAMincho");
+        EXPECT_TRUE(d.synthetic_bold);
+    }
+    EXPECT_TRUE(d.bold);
+    EXPECT_EQ(d.height, 144);
+    EXPECT_GT(width_of(title, "ぽこ丸"), 3 * 144 * 3 / 4);
+    title->Release();
+    ID3DXFont* regular = make_font(backend, 16, 400, "ＭＳ 明朝");
+    ASSERT_TRUE(describe_font(regular, d));
+    EXPECT_EQ(d.family, "IPAMincho") << "the regular Mincho stays";
+    regular->Release();
+    ID3DXFont* gothic_bold = make_font(backend, 16, 700, "ＭＳ ゴシック");
+    ASSERT_TRUE(describe_font(gothic_bold, d));
+    EXPECT_EQ(d.family, "IPAGothic");
+    gothic_bold->Release();
+}
+
+#endif
 
 TEST_F(FontTest, AnUnknownFaceFallsBackToAnInstalledJapaneseFace) {
     ID3DXFont* font = make_font(backend, 16, 400, "存在しない書体");
