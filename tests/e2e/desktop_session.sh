@@ -39,6 +39,7 @@ state_is() {  # muni mascot: lit or faded
 
 pointer_to "$wid" 100 700
 wait_until 10 state_is faded faded || fail "with the pointer away, the buttons are not both faded"
+title_shot=$SHOT  # every mascot drawn at home, as a placed one is
 
 # Another window takes the focus: the game stands still while inactive, so
 # hovering a button no longer lights it, although the game keeps drawing.
@@ -98,31 +99,40 @@ log "the hint button shows the mascots at home"
 shoot "$wid"
 band=$SHOT
 moves=$("$LOOSE_MASCOTS" "$band" "$ATLAS") || fail "the loose mascots could not be read from the screen"
-read -r px py hx hy ax ay <<<"$(head -1 <<<"$moves")"
+# One whose home lies below the title's caption and the info panel.
+read -r px py hx hy ax ay <<<"$(awk '$4 >= 260' <<<"$moves" | head -1)"
 [ -n "$ay" ] || fail "no loose mascot found in the band"
 count=$("$LOOSE_MASCOTS" --count "$wid") || fail "the window cannot be read"
-# The middle 16 x 16 of the mascot's picture, opaque, at a point of the
-# screen (cut from the atlas once: comparing with the whole atlas is slow).
-picture="$scratch/mascot.png"
-convert "$ATLAS[16x16+$((ax + 8))+$((ay + 8))]" +repage "$picture" || fail "the mascot's picture could not be cut from the atlas"
-opaque_at() { lt "$(region_distance "$SHOT" $(($1 - 8)) $(($2 - 8)) 16 16 "$picture" 0 0)" 0.02; }
-opaque_in_cell() { shoot "$wid" && opaque_at "$px" "$py"; }
-opaque_at "$px" "$py" && fail "the loose mascot at ($px, $py) is drawn opaque before the pointer is on it"
+# The 32 x 32 square of the mascot at a point of the screen, compared with
+# the same square of an earlier screenshot: a loose mascot is drawn at alpha
+# 192, the candidate, the held and a placed one opaque, so it changes with
+# each step although the portrait is partly transparent.
+square_changed() { region_changed "$SHOT" $(($1 - 16)) $(($2 - 16)) 32 32 "$3" $(($1 - 16)) $(($2 - 16)); }
+candidate() { shoot "$wid" && gt "$(square_changed "$px" "$py" "$band")" 0.05; }
 pointer_to "$wid" "$px" "$py"
-wait_until 10 opaque_in_cell || fail "the mascot under the pointer at ($px, $py) did not become the candidate"
+wait_until 10 candidate || fail "the mascot under the pointer at ($px, $py) did not become the candidate"
 before_press=$SHOT
 xdotool mousedown 1
 panel_shown() { shoot "$wid" && gt "$(region_changed "$SHOT" 0 0 320 48 "$before_press" 0 0)" 0.02; }
 wait_until 10 panel_shown || { xdotool mouseup 1; fail "pressing on the candidate did not pick it up (no info panel)"; }
 drag_to "$wid" "$px" "$py" "$hx" "$hy"
-held_at_home() { shoot "$wid" && opaque_at "$hx" "$hy"; }
-wait_until 10 held_at_home || { xdotool mouseup 1; fail "the held mascot did not follow the pointer to its home ($hx, $hy)"; }
+# The middle 20 x 20 of the mascot's home against the title, which shows
+# every mascot at home: held there it is much like it (the slot marker
+# beneath shows through the portrait's clear parts); with only the marker
+# there, it is wholly unlike.
+home_vs_title() { region_changed "$SHOT" $((hx - 10)) $((hy - 10)) 20 20 "$title_shot" $((hx - 10)) $((hy - 10)); }
+held_at_home() { shoot "$wid" && lt "$(home_vs_title)" 0.5; }
+wait_until 10 held_at_home || { xdotool mouseup 1; fail "the held mascot did not follow the pointer to its home ($hx, $hy): $(home_vs_title) unlike the title"; }
+held_vs_title=$(home_vs_title)
 xdotool mouseup 1
 "$LOOSE_MASCOTS" --wait-count "$wid" "$count" 10 || fail "the count of pieces left did not change after the drop at home"
+# With the pointer gone a placed mascot looks at home exactly as on the title
+# (a loose one there would fade to alpha 192), and its cell in the band is
+# empty.
 pointer_to "$wid" 1000 740
-placed() { shoot "$wid" && opaque_at "$hx" "$hy" && ! opaque_at "$px" "$py"; }
+placed() { shoot "$wid" && lt "$(home_vs_title)" 0.02 && gt "$(square_changed "$px" "$py" "$band")" 0.05; }
 wait_until 5 placed || fail "the mascot is not shown placed at its home ($hx, $hy)"
-log "a mascot picked up at ($px, $py) was dragged home to ($hx, $hy) and placed"
+log "a mascot picked up at ($px, $py) was dragged home to ($hx, $hy) and placed (home unlike the title: held $held_vs_title, placed $(home_vs_title))"
 
 xdotool key Escape
 title_again() { state_is faded faded && gt "$(region_changed "$SHOT" 7 7 1013 559 "$ATLAS" 7 7)" 0.35; }
