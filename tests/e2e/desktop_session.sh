@@ -99,8 +99,12 @@ log "the hint button shows the mascots at home"
 shoot "$wid"
 band=$SHOT
 moves=$("$LOOSE_MASCOTS" "$band" "$ATLAS") || fail "the loose mascots could not be read from the screen"
-# One whose home lies below the title's caption and the info panel.
-read -r px py hx hy ax ay <<<"$(awk '$4 >= 260' <<<"$moves" | head -1)"
+# One whose home lies below the title's caption and the info panel, and
+# apart from every other home (the title, to compare with, draws them all).
+read -r px py hx hy ax ay <<<"$(awk '{ l[NR] = $0; x[NR] = $3; y[NR] = $4 }
+    END { for (i = 1; i <= NR; i++) { if (y[i] < 260) continue; ok = 1
+            for (j = 1; j <= NR; j++) if (j != i && (x[i] - x[j])^2 < 34^2 && (y[i] - y[j])^2 < 34^2) ok = 0
+            if (ok) { print l[i]; exit } } }' <<<"$moves")"
 [ -n "$ay" ] || fail "no loose mascot found in the band"
 count=$("$LOOSE_MASCOTS" --count "$wid") || fail "the window cannot be read"
 # The 32 x 32 square of the mascot at a point of the screen, compared with
