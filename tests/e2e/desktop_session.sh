@@ -37,6 +37,14 @@ state_is() {  # muni mascot: lit or faded
     "button_$1" "$(muni_patch "$s")" && "button_$2" "$(mascot_patch "$s")"
 }
 
+# "Faded" is only "not the button's picture", which a window not yet drawn
+# also is: first the title, whose municipality button starts lit.
+title_drawn() {
+    shoot "$wid" || return 1
+    lt "$(background_distance "$SHOT" 100 700 40 40)" 0.01 &&
+        gt "$(region_changed "$SHOT" 7 7 1013 559 "$ATLAS" 7 7)" 0.35
+}
+wait_until 20 title_drawn || fail "the title screen was not drawn"
 pointer_to "$wid" 100 700
 wait_until 10 state_is faded faded || fail "with the pointer away, the buttons are not both faded"
 title_shot=$SHOT  # every mascot drawn at home, as a placed one is
