@@ -4,17 +4,27 @@
 //
 //   pokomaru_bench                       the frame and update benchmarks
 //   pokomaru_bench --startup-child       one start-up in this process: prints
-//                                        its time and the peak resident memory
-//                                        after a short game (bench.sh spawns it)
+//                                        its time to the first presented frame
+//                                        and the resident memory on the title
+//                                        and in play (bench.sh spawns it)
+//   pokomaru_bench --drag-child          ten seconds of dragging a piece on the
+//                                        real clock: prints the CPU used
+//
+// The harness's video driver is offscreen unless POKOMARU_HARNESS_VIDEO
+// names another (bench.sh runs the children under Xvfb with "x11").
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cmath>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "platform/graphics_objects.h"
+#include "platform/sdl/graphics_sdl.h"
 #include "platform/test_hooks.h"
 #include "scenes/game_state.h"
 #include "scenes/scenes.h"
@@ -85,7 +95,7 @@ void place_every_piece() {
 
 enum class Screen { Title, PlayMunicipality, PlayMascot, Clear };
 
-void draw_benchmark(benchmark::State& state, Screen screen) {
+void go_to(Screen screen) {
     start_software_game();
     switch (screen) {
         case Screen::Title:
@@ -106,13 +116,55 @@ void draw_benchmark(benchmark::State& state, Screen screen) {
             harness::wait_ms(3000);  // the banner and the button
             break;
     }
+}
+
+const char* label_of(Screen screen) {
+    return screen == Screen::Title   ? "title, both sets"
+           : screen == Screen::Clear ? "clear, banner complete"
+                                     : "play, a piece held, info panel shown";
+}
+
+bool on_screen(Screen screen) {
     const std::int32_t scene = game.current_scene;
+    if (screen == Screen::Title) return scene == Title;
+    if (screen == Screen::Clear) return scene == Clear;
+    return scene == Play && game.drag_phase == DragPhase::Dragging;
+}
+
+// A frame that shows exactly the last one: the device skips it.
+void draw_benchmark(benchmark::State& state, Screen screen) {
+    go_to(screen);
+    const bool right_screen = on_screen(screen);
     for (auto _ : state) draw_frame();
-    state.SetLabel(screen == Screen::Title   ? "title, both sets"
-                   : screen == Screen::Clear ? "clear, banner complete"
-                                             : "play, info panel shown");
-    if ((screen == Screen::Clear) != (scene == Clear) || (screen == Screen::Title) != (scene == Title))
-        state.SkipWithError("the game is not on the screen to be measured");
+    state.SetLabel(label_of(screen));
+    if (!right_screen) state.SkipWithError("the game is not on the screen to be measured");
+    harness::stop_game();
+}
+
+// A frame that differs from the last one in what the scene really changes
+// from frame to frame: the held piece moves a pixel, the lit button
+// changes; and the device is made to draw it even if it would not.
+void changing_benchmark(benchmark::State& state, Screen screen) {
+    go_to(screen);
+    const bool right_screen = on_screen(screen);
+    PieceRecord* held = nullptr;
+    if (right_screen && (screen == Screen::PlayMunicipality || screen == Screen::PlayMascot))
+        held = &current_set().pieces[game.active_piece];
+    int step = 0;
+    for (auto _ : state) {
+        ++step;
+        if (held) {
+            held->x += (step & 1) ? 1.0f : -1.0f;
+        } else if (screen == Screen::Title) {
+            game.title_button_state = (step & 1) ? HoverMascot : HoverMunicipality;
+        } else {
+            game.clear_button_state = (step & 1) ? ClearHover : ClearIdle;
+        }
+        sdl_graphics_force_redraw(device);
+        draw_frame();
+    }
+    state.SetLabel(label_of(screen));
+    if (!right_screen) state.SkipWithError("the game is not on the screen to be measured");
     harness::stop_game();
 }
 
@@ -120,6 +172,10 @@ void BM_DrawFrame_Title(benchmark::State& s) { draw_benchmark(s, Screen::Title);
 void BM_DrawFrame_PlayMunicipality(benchmark::State& s) { draw_benchmark(s, Screen::PlayMunicipality); }
 void BM_DrawFrame_PlayMascot(benchmark::State& s) { draw_benchmark(s, Screen::PlayMascot); }
 void BM_DrawFrame_Clear(benchmark::State& s) { draw_benchmark(s, Screen::Clear); }
+void BM_ChangingFrame_Title(benchmark::State& s) { changing_benchmark(s, Screen::Title); }
+void BM_ChangingFrame_PlayMunicipality(benchmark::State& s) { changing_benchmark(s, Screen::PlayMunicipality); }
+void BM_ChangingFrame_PlayMascot(benchmark::State& s) { changing_benchmark(s, Screen::PlayMascot); }
+void BM_ChangingFrame_Clear(benchmark::State& s) { changing_benchmark(s, Screen::Clear); }
 
 // One scene update of a mascot game with all 95 pieces loose and the pointer
 // over none of them: the search runs over every piece each frame.
@@ -136,30 +192,104 @@ void BM_UpdateFrame_Play95Loose(benchmark::State& state) {
     harness::stop_game();
 }
 
+BENCHMARK(BM_ChangingFrame_Title)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChangingFrame_PlayMunicipality)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChangingFrame_PlayMascot)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChangingFrame_Clear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawFrame_Title)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawFrame_PlayMunicipality)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawFrame_PlayMascot)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DrawFrame_Clear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UpdateFrame_Play95Loose)->Unit(benchmark::kMicrosecond);
 
-// Start-up in a fresh process: window, device, atlas decode and upload with
-// its mip chain, sprite batch, the eight fonts, input, sound, catalogue, up
-// to the first frame drawn and presented. Then a short mascot game, and the
-// peak resident memory of the whole run.
+long status_kib(const char* field) {
+    std::FILE* f = std::fopen("/proc/self/status", "r");
+    if (!f) return -1;
+    char line[256];
+    long value = -1;
+    const std::size_t n = std::strlen(field);
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, field, n) == 0 && line[n] == ':') value = std::atol(line + n + 1);
+    std::fclose(f);
+    return value;
+}
+
+// Milliseconds since this process was started (exec, dynamic loading and
+// all), from the kernel's record of its start.
+double ms_since_process_start() {
+    std::FILE* f = std::fopen("/proc/self/stat", "r");
+    if (!f) return -1;
+    char buffer[1024];
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, f);
+    std::fclose(f);
+    buffer[n] = 0;
+    const char* p = std::strrchr(buffer, ')');
+    if (!p) return -1;
+    // Field 22 (starttime) counts from field 3 onwards after the name.
+    unsigned long long start_ticks = 0;
+    int field = 2;
+    for (const char* q = p + 1; *q && field < 22; ++q)
+        if (*q == ' ' && ++field == 22) start_ticks = std::strtoull(q + 1, nullptr, 10);
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const double now_ms = now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
+    return now_ms - start_ticks * 1000.0 / sysconf(_SC_CLK_TCK);
+}
+
+// Start-up in a fresh process: window, device, atlas decode and upload,
+// sprite batch, the eight fonts, input, sound, catalogue, up to the first
+// frame drawn and presented (counted from the process's own start). Then the
+// resident memory on the title, and in play holding a piece with its info
+// panel shown.
 int startup_child() {
     setenv("POKOMARU_REFUSE_RENDERERS", "accelerated", 1);
-    const auto t0 = std::chrono::steady_clock::now();
     if (!harness::start_game(5)) return 1;  // start-up and the first frame
-    const auto t1 = std::chrono::steady_clock::now();
+    const double startup_ms = ms_since_process_start();
     harness::wait_ms(500);
+    const long title_kib = status_kib("VmRSS");
     start_mode(Mascot);
     hold_a_piece();
-    harness::wait_ms(2000);
+    const long play_kib = status_kib("VmRSS");
     harness::stop_game();
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("startup_ms %.1f peak_rss_kib %ld\n", std::chrono::duration<double, std::milli>(t1 - t0).count(),
-                usage.ru_maxrss);
+    std::printf("startup_ms %.1f title_rss_kib %ld play_rss_kib %ld peak_rss_kib %ld\n", startup_ms, title_kib,
+                play_kib, status_kib("VmHWM"));
+    return 0;
+}
+
+// Ten seconds of dragging a piece at the game's own pace on the real clock:
+// the pointer circles, the piece follows, the info panel stays up. Prints
+// the CPU the process used as a share of one core.
+int drag_child() {
+    setenv("POKOMARU_REFUSE_RENDERERS", "accelerated", 1);
+    if (!harness::start_game(5)) return 1;
+    harness::wait_ms(500);
+    start_mode(Municipality);
+    hold_a_piece();
+    if (game.drag_phase != DragPhase::Dragging) return 1;
+    set_manual_clock(false);
+    const int cx = harness::client_x(512), cy = harness::client_y(384);
+    auto run_for = [&](double seconds) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        for (int step = 0; std::chrono::steady_clock::now() < until; ++step) {
+            const double a = step * 0.05;
+            harness::move(cx + static_cast<int>(150 * std::cos(a)), cy + static_cast<int>(150 * std::sin(a)));
+            harness::frame();
+        }
+    };
+    run_for(1.0);  // the pacing settles on the real clock
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    const auto t0 = std::chrono::steady_clock::now();
+    run_for(10.0);
+    getrusage(RUSAGE_SELF, &after);
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    const double cpu = seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) -
+                       seconds(before.ru_stime);
+    const bool still_dragging = game.drag_phase == DragPhase::Dragging;
+    harness::stop_game();
+    if (!still_dragging) return 1;
+    std::printf("drag_cpu_percent %.1f\n", cpu / wall * 100);
     return 0;
 }
 
@@ -167,6 +297,7 @@ int startup_child() {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--startup-child") == 0) return startup_child();
+    if (argc > 1 && std::strcmp(argv[1], "--drag-child") == 0) return drag_child();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -42,7 +42,7 @@ for t in "${targets[@]}"; do
   [ -x "$bin" ] || { echo "no fuzz target '$t'" >&2; exit 2; }
   mkdir -p "build-fuzz/corpus/$t"
   echo "== fuzz_$t for ${seconds} s"
-  if ! "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=8192 -malloc_limit_mb=4096 -print_final_stats=1 \
+  if ! "$bin" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=8192 -malloc_limit_mb=1024 -print_final_stats=1 \
       -artifact_prefix="build-fuzz/artifacts/$t-" "build-fuzz/corpus/$t" "fuzz/corpus/$t" \
       >"build-fuzz/fuzz_$t.log" 2>&1; then
     echo "fuzz_$t FAILED; its log:" >&2

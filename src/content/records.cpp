@@ -1,8 +1,10 @@
 #include "content/records.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
+#include "platform/regular_file.h"
 #include "scenes/game_state.h"
 
 #if defined(_WIN32)
@@ -10,6 +12,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -56,10 +59,38 @@ bool replace_file(const char* from, const char* to) {
 #endif
 }
 
+// Whether a plain "wb" open of the record file would succeed, asked without
+// truncating it: the new file replaces the old one by a rename, which would
+// also go through where the old file is read-only or is no file at all. A
+// record file that does not exist yet can be made.
+bool record_file_writable(const char* path) {
+#if defined(_WIN32)
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    CloseHandle(handle);
+    return true;
+#else
+    struct stat info;
+    if (stat(path, &info) != 0) return errno == ENOENT;
+    if (!S_ISREG(info.st_mode)) return false;  // a FIFO, device or directory is no record file
+    // A file without any write permission was made read-only on purpose, as
+    // with the Windows read-only attribute, which holds for an administrator
+    // too; so it holds here for the superuser, whose open would succeed.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    const int fd = open(path, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    close(fd);
+    return true;
+#endif
+}
+
 }  // namespace
 
 void load_records_from(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
+    // Only a regular file is a record file: a FIFO would block start-up, and
+    // a directory would read as two missing bytes and wipe both records.
+    std::FILE* file = open_regular_file(path, kAnySize);
     if (!file) return;
     for (double& best : game.best_seconds) {
         // No check for the end of the file: a missing byte reads as -1 (EOF)
@@ -73,6 +104,7 @@ void load_records_from(const char* path) {
 }
 
 void save_records_to(const char* path) {
+    if (!record_file_writable(path)) return;
     const std::string temporary = std::string(path) + kTemporarySuffix;
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (!file) return;

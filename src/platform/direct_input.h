@@ -1,38 +1,44 @@
 // The part of DirectInput 8 that start-up calls: the input system, its
 // devices, their data formats, cooperative levels and properties. On
-// Windows these are the system's own; platform/sdl implements them over the
-// window system's keyboard and pointer and SDL's game controllers.
+// Windows these are the system's own; elsewhere platform/sdl implements
+// them, with the same signatures, over the window system's keyboard and
+// pointer and SDL's game controllers.
 #pragma once
 
 #include "platform/win_types.h"
 
 #if defined(_WIN32)
-#define DIRECTINPUT_VERSION 0x0800
+
 #include <dinput.h>
+
+// Start-up faults can be named for tests (platform/test_hooks.h); on
+// Windows they sit between the game and the real input system
+// (platform/win32/faults_win32.cpp), which is otherwise handed through.
+HRESULT WINAPI faultable_DirectInput8Create(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out,
+                                            LPUNKNOWN outer);
+#define DirectInput8Create faultable_DirectInput8Create
+
 #else
 
 #include <cstdint>
 
-constexpr DWORD DIRECTINPUT_VERSION = 0x0800;
-
-struct GUID {
-    std::uint32_t data1;
-    std::uint16_t data2, data3;
-    std::uint8_t data4[8];
-};
-inline bool operator==(const GUID& a, const GUID& b) {
-    if (a.data1 != b.data1 || a.data2 != b.data2 || a.data3 != b.data3) return false;
-    for (int i = 0; i < 8; ++i)
-        if (a.data4[i] != b.data4[i]) return false;
-    return true;
-}
-
-extern const GUID IID_IDirectInput8A;
+extern const IID IID_IDirectInput8A;
 extern const GUID GUID_SysKeyboard;
 extern const GUID GUID_SysMouse;
 
-// Data formats, named by the constant the game passes.
-enum DIDATAFORMAT_ID : std::uint32_t { c_dfDIKeyboard = 1, c_dfDIMouse2 = 2, c_dfDIJoystick = 3 };
+struct DIOBJECTDATAFORMAT;
+struct DIDATAFORMAT {
+    DWORD dwSize;
+    DWORD dwObjSize;
+    DWORD dwFlags;
+    DWORD dwDataSize;
+    DWORD dwNumObjs;
+    DIOBJECTDATAFORMAT* rgodf;
+};
+using LPCDIDATAFORMAT = const DIDATAFORMAT*;
+extern const DIDATAFORMAT c_dfDIKeyboard;
+extern const DIDATAFORMAT c_dfDIMouse2;
+extern const DIDATAFORMAT c_dfDIJoystick;
 
 constexpr DWORD DISCL_EXCLUSIVE = 0x1;
 constexpr DWORD DISCL_NONEXCLUSIVE = 0x2;
@@ -55,8 +61,14 @@ constexpr HRESULT DIERR_DEVICENOTREG = static_cast<HRESULT>(0x80040154u);
 constexpr HRESULT DIERR_INVALIDPARAM = E_INVALIDARG;
 constexpr HRESULT DIERR_NOTACQUIRED = static_cast<HRESULT>(0x8007000Cu);
 constexpr HRESULT DIERR_OTHERAPPHASPRIO = static_cast<HRESULT>(0x80070005u);
+constexpr HRESULT DIERR_ACQUIRED = static_cast<HRESULT>(0x800700AAu);
 
-enum DIPROP_ID : std::uint32_t { DIPROP_BUFFERSIZE = 1, DIPROP_AXISMODE = 2, DIPROP_RANGE = 4 };
+// The properties the game sets, passed where a GUID reference goes. (Windows
+// names them by small numbers cast to such a reference; here they are
+// objects, so that no reference is bound to a made-up address.)
+extern const GUID DIPROP_BUFFERSIZE;
+extern const GUID DIPROP_AXISMODE;
+extern const GUID DIPROP_RANGE;
 
 struct DIPROPHEADER {
     DWORD dwSize;
@@ -64,14 +76,15 @@ struct DIPROPHEADER {
     DWORD dwObj;
     DWORD dwHow;
 };
+using LPCDIPROPHEADER = const DIPROPHEADER*;
 struct DIPROPDWORD {
     DIPROPHEADER diph;
     DWORD dwData;
 };
 struct DIPROPRANGE {
     DIPROPHEADER diph;
-    std::int32_t lMin;
-    std::int32_t lMax;
+    LONG lMin;
+    LONG lMax;
 };
 static_assert(sizeof(DIPROPDWORD) == 20 && sizeof(DIPROPRANGE) == 24);
 
@@ -88,50 +101,54 @@ struct DIDEVCAPS {
     DWORD dwHardwareRevision;
     DWORD dwFFDriverVersion;
 };
+using LPDIDEVCAPS = DIDEVCAPS*;
 static_assert(sizeof(DIDEVCAPS) == 44);
 
 struct DIDEVICEINSTANCEA {
+    DWORD dwSize;
     GUID guidInstance;
     GUID guidProduct;
     DWORD dwDevType;
-    char tszInstanceName[260];
-    char tszProductName[260];
+    CHAR tszInstanceName[MAX_PATH];
+    CHAR tszProductName[MAX_PATH];
+    GUID guidFFDriver;
+    WORD wUsagePage;
+    WORD wUsage;
 };
+using LPCDIDEVICEINSTANCEA = const DIDEVICEINSTANCEA*;
 
 struct DIDEVICEOBJECTINSTANCEA {
+    DWORD dwSize;
+    GUID guidType;
+    DWORD dwOfs;
     DWORD dwType;  // the object's type identifier, for DIPH_BYID
-    char tszName[260];
+    DWORD dwFlags;
+    CHAR tszName[MAX_PATH];
 };
+using LPCDIDEVICEOBJECTINSTANCEA = const DIDEVICEOBJECTINSTANCEA*;
 
-using LPDIENUMDEVICESCALLBACKA = BOOL (*)(const DIDEVICEINSTANCEA* instance, void* context);
-using LPDIENUMDEVICEOBJECTSCALLBACKA = BOOL (*)(const DIDEVICEOBJECTINSTANCEA* object, void* context);
+using LPDIENUMDEVICESCALLBACKA = BOOL(CALLBACK*)(LPCDIDEVICEINSTANCEA instance, LPVOID context);
+using LPDIENUMDEVICEOBJECTSCALLBACKA = BOOL(CALLBACK*)(LPCDIDEVICEOBJECTINSTANCEA object, LPVOID context);
 
-class IDirectInputDevice8A {
+class IDirectInputDevice8A : public IUnknown {
 public:
-    virtual HRESULT SetDataFormat(DIDATAFORMAT_ID format) = 0;
-    virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
-    virtual HRESULT GetCapabilities(DIDEVCAPS* caps) = 0;
-    virtual HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, void* context, DWORD flags) = 0;
-    virtual HRESULT SetProperty(DIPROP_ID property, const DIPROPHEADER* header) = 0;
+    virtual HRESULT GetCapabilities(LPDIDEVCAPS caps) = 0;
+    virtual HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID context, DWORD flags) = 0;
+    virtual HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) = 0;
     virtual HRESULT Acquire() = 0;
     virtual HRESULT Unacquire() = 0;
-    virtual UINT Release() = 0;
-
-protected:
-    virtual ~IDirectInputDevice8A() = default;
+    virtual HRESULT SetDataFormat(LPCDIDATAFORMAT format) = 0;
+    virtual HRESULT SetCooperativeLevel(HWND window, DWORD flags) = 0;
 };
+using LPDIRECTINPUTDEVICE8A = IDirectInputDevice8A*;
 
-class IDirectInput8A {
+class IDirectInput8A : public IUnknown {
 public:
-    virtual HRESULT CreateDevice(const GUID& guid, IDirectInputDevice8A** device, void* outer) = 0;
-    virtual HRESULT EnumDevices(DWORD device_class, LPDIENUMDEVICESCALLBACKA callback, void* context,
+    virtual HRESULT CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICE8A* device, LPUNKNOWN outer) = 0;
+    virtual HRESULT EnumDevices(DWORD device_class, LPDIENUMDEVICESCALLBACKA callback, LPVOID context,
                                 DWORD flags) = 0;
-    virtual UINT Release() = 0;
-
-protected:
-    virtual ~IDirectInput8A() = default;
 };
 
-HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, const GUID& iid, void** out, void* outer);
+HRESULT DirectInput8Create(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out, LPUNKNOWN outer);
 
 #endif

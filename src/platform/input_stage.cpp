@@ -25,7 +25,7 @@ DIPROPDWORD dword_property(DWORD value) {
     return p;
 }
 
-BOOL on_controller(const DIDEVICEINSTANCEA* instance, void*) {
+BOOL CALLBACK on_controller(LPCDIDEVICEINSTANCEA instance, LPVOID) {
     if (FAILED(direct_input->CreateDevice(instance->guidInstance, &controller_device, nullptr)))
         return DIENUM_CONTINUE;
     DIDEVCAPS caps{};
@@ -36,7 +36,7 @@ BOOL on_controller(const DIDEVICEINSTANCEA* instance, void*) {
     return DIENUM_CONTINUE;
 }
 
-BOOL on_axis(const DIDEVICEOBJECTINSTANCEA* object, void*) {
+BOOL CALLBACK on_axis(LPCDIDEVICEOBJECTINSTANCEA object, LPVOID) {
     DIPROPRANGE range{};
     range.diph.dwSize = sizeof(DIPROPRANGE);
     range.diph.dwHeaderSize = sizeof(DIPROPHEADER);
@@ -58,10 +58,10 @@ void unacquire_and_release(IDirectInputDevice8A*& device) {
 
 HRESULT init_keyboard(HINSTANCE instance) {
     if (FAILED(DirectInput8Create(instance, DIRECTINPUT_VERSION, IID_IDirectInput8A,
-                                  reinterpret_cast<void**>(&direct_input), nullptr)))
+                                  reinterpret_cast<LPVOID*>(&direct_input), nullptr)))
         return E_FAIL;
     if (FAILED(direct_input->CreateDevice(GUID_SysKeyboard, &keyboard_device, nullptr))) return E_FAIL;
-    if (FAILED(keyboard_device->SetDataFormat(c_dfDIKeyboard))) return E_FAIL;
+    if (FAILED(keyboard_device->SetDataFormat(&c_dfDIKeyboard))) return E_FAIL;
     if (FAILED(keyboard_device->SetCooperativeLevel(main_window, DISCL_FOREGROUND | DISCL_NONEXCLUSIVE)))
         return E_FAIL;
     keyboard_device->Acquire();
@@ -73,7 +73,7 @@ HRESULT init_game_controller(HINSTANCE) {
     if (FAILED(direct_input->EnumDevices(DI8DEVCLASS_GAMECTRL, on_controller, nullptr, DIEDFL_ATTACHEDONLY)) ||
         !controller_device)
         return E_FAIL;
-    if (FAILED(controller_device->SetDataFormat(c_dfDIJoystick))) return E_FAIL;
+    if (FAILED(controller_device->SetDataFormat(&c_dfDIJoystick))) return E_FAIL;
     if (FAILED(controller_device->SetCooperativeLevel(main_window, DISCL_FOREGROUND | DISCL_NONEXCLUSIVE)))
         return E_FAIL;
     if (FAILED(controller_device->EnumObjects(on_axis, nullptr, DIDFT_AXIS))) return E_FAIL;
@@ -86,7 +86,7 @@ HRESULT init_game_controller(HINSTANCE) {
 HRESULT init_mouse(HINSTANCE) {
     if (!direct_input) return E_FAIL;
     if (FAILED(direct_input->CreateDevice(GUID_SysMouse, &mouse_device, nullptr))) return E_FAIL;
-    if (FAILED(mouse_device->SetDataFormat(c_dfDIMouse2))) return E_FAIL;
+    if (FAILED(mouse_device->SetDataFormat(&c_dfDIMouse2))) return E_FAIL;
     if (FAILED(mouse_device->SetCooperativeLevel(main_window, DISCL_BACKGROUND | DISCL_NONEXCLUSIVE)))
         return E_FAIL;
     DIPROPDWORD mode = dword_property(DIPROPAXISMODE_REL);

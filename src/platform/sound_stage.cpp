@@ -1,6 +1,4 @@
 // Start-up, playing and release of the five sound effects.
-#include <string>
-
 #include "platform/direct_music.h"
 #include "platform/release.h"
 #include "platform/sound.h"
@@ -20,29 +18,44 @@ constexpr DWORD kMaxPath = 260;
 const char* const kEffectFiles[kSoundEffectCount] = {"game/wave00.wav", "game/wave01.wav", "game/wave02.wav",
                                                      "game/wave03.wav", "game/wave04.wav"};
 
+// The loader takes its names in UTF-16, converted from the ANSI code page
+// the current directory comes in.
+void widen(const char* text, WCHAR (&wide)[kMaxPath]) {
+    if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, static_cast<int>(kMaxPath)) == 0) wide[0] = 0;
+}
+
 }  // namespace
 
 HRESULT init_sound() {
     CoInitialize(nullptr);
-    create_music_performance(&performance);
+    CoCreateInstance(CLSID_DirectMusicPerformance, nullptr, CLSCTX_INPROC, IID_IDirectMusicPerformance8,
+                     reinterpret_cast<LPVOID*>(&performance));
     // With neither a performance nor a loader there is no sound system to
     // speak of; that is reported as a failed start, not met with a crash.
     if (!performance) return E_FAIL;
-    performance->InitAudio(main_window, DMUS_APATH_SHARED_STEREOPLUSREVERB, kPerformanceChannels, DMUS_AUDIOF_ALL);
-    if (FAILED(performance->GetDefaultAudioPath(&default_audio_path))) return E_FAIL;
-    performance->CreateStandardAudioPath(DMUS_APATH_DYNAMIC_STEREO, kPerformanceChannels, 1, &effect_audio_path);
-    create_music_loader(&loader);
+    performance->InitAudio(nullptr, nullptr, main_window, DMUS_APATH_SHARED_STEREOPLUSREVERB, kPerformanceChannels,
+                           DMUS_AUDIOF_ALL, nullptr);
+    // A system that could not open any sound device may still report the
+    // default path as had while handing back none; without it nothing can
+    // play, and the next call on the performance would not survive it.
+    if (FAILED(performance->GetDefaultAudioPath(&default_audio_path)) || !default_audio_path) return E_FAIL;
+    performance->CreateStandardAudioPath(DMUS_APATH_DYNAMIC_STEREO, kPerformanceChannels, TRUE, &effect_audio_path);
+    CoCreateInstance(CLSID_DirectMusicLoader, nullptr, CLSCTX_INPROC, IID_IDirectMusicLoader8,
+                     reinterpret_cast<LPVOID*>(&loader));
     if (!loader) return E_FAIL;
 
     char directory[kMaxPath];
     DWORD length = GetCurrentDirectoryA(kMaxPath, directory);
     if (length == 0 || length > kMaxPath) return E_FAIL;
-    std::u16string wide_directory = ansi_to_utf16(directory);
-    loader->SetSearchDirectory(wide_directory.c_str(), 0);
+    WCHAR wide_directory[kMaxPath];
+    widen(directory, wide_directory);
+    loader->SetSearchDirectory(GUID_DirectMusicAllTypes, wide_directory, FALSE);
 
     for (int effect = 0; effect < kSoundEffectCount; ++effect) {
-        std::u16string name = ansi_to_utf16(kEffectFiles[effect]);
-        loader->LoadObjectFromFile(name.c_str(), &effect_segments[effect]);
+        WCHAR name[kMaxPath];
+        widen(kEffectFiles[effect], name);
+        loader->LoadObjectFromFile(CLSID_DirectMusicSegment, IID_IDirectMusicSegment8, name,
+                                   reinterpret_cast<void**>(&effect_segments[effect]));
         if (effect_segments[effect]) effect_segments[effect]->Download(performance);
     }
     return S_OK;
@@ -51,18 +64,21 @@ HRESULT init_sound() {
 void play_sound_effect(std::int32_t effect) {
     if (effect < 0 || effect >= kSoundEffectCount) return;
     if (!performance || !effect_segments[effect]) return;
-    IDirectMusicSegmentState8* state = nullptr;
-    if (FAILED(performance->PlaySegmentEx(effect_segments[effect], DMUS_SEGF_SECONDARY, 0, &state,
-                                          effect_audio_path)))
+    IDirectMusicSegmentState* state = nullptr;
+    if (FAILED(performance->PlaySegmentEx(effect_segments[effect], nullptr, nullptr, DMUS_SEGF_SECONDARY, 0, &state,
+                                          nullptr, effect_audio_path)))
         return;
     // The slot keeps the latest playing of each effect; the one it held
     // before is let go here, so repeated effects hold nothing.
     release(effect_states[effect]);
-    effect_states[effect] = state;
+    if (state) {
+        state->QueryInterface(IID_IDirectMusicSegmentState8, reinterpret_cast<void**>(&effect_states[effect]));
+        state->Release();
+    }
 }
 
 void release_sound() {
-    if (performance) performance->Stop();
+    if (performance) performance->Stop(nullptr, nullptr, 0, 0);
     for (int effect = 0; effect < kSoundEffectCount; ++effect) {
         if (effect_segments[effect] && performance) effect_segments[effect]->Unload(performance);
         release(effect_states[effect]);

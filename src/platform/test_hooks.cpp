@@ -2,7 +2,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
+
+#if defined(_WIN32)
+#include "platform/win_types.h"
+#endif
 
 namespace {
 
@@ -21,9 +26,26 @@ Faults& faults() {
     return f;
 }
 
-bool named_in_environment(Fault fault) {
+// The list of faults named in POKOMARU_FAULT, empty when it is not set.
+std::string fault_list() {
+#if defined(_WIN32)
+    // The wide environment is the process's own; the C runtime's narrow copy
+    // would pass through the ANSI code page. The names are plain ASCII.
+    wchar_t buffer[512];
+    DWORD length = GetEnvironmentVariableW(L"POKOMARU_FAULT", buffer, 512);
+    if (length == 0 || length >= 512) return {};
+    std::string list;
+    for (DWORD i = 0; i < length; ++i) list.push_back(buffer[i] < 0x80 ? static_cast<char>(buffer[i]) : '?');
+    return list;
+#else
     const char* env = std::getenv("POKOMARU_FAULT");
-    if (!env) return false;
+    return env ? std::string(env) : std::string();
+#endif
+}
+
+bool named_in_environment(Fault fault) {
+    std::string env = fault_list();
+    if (env.empty()) return false;
     std::string_view list(env);
     std::string_view name(kFaultNames[static_cast<int>(fault)]);
     size_t start = 0;

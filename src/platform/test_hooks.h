@@ -6,9 +6,11 @@
 
 #include <string>
 
+// The names differ from the Win32 calls they break: Windows' headers make
+// RegisterClass and CreateWindow macros.
 enum class Fault {
-    RegisterClass,    // "register_class"
-    CreateWindow,     // "create_window"
+    ClassRegistration,  // "register_class"
+    WindowCreation,     // "create_window"
     Direct3D,         // "direct3d": no graphics system at all
     HardwareDevice,   // "hardware_device": no accelerated renderer
     AnyDevice,        // "any_device": no renderer of any kind

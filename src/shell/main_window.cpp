@@ -1,5 +1,7 @@
 #include "shell/main_window.h"
 
+#include <cstdint>
+
 #include "ui_text.h"
 #include "scenes/game_state.h"
 #include "scenes/scenes.h"
@@ -18,15 +20,23 @@ bool create_main_window(HINSTANCE instance) {
     ImmDisableIME(static_cast<DWORD>(-1));
 
     WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(WNDCLASSEXA);
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = window_proc;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = 0;
     wc.hInstance = instance;
-    wc.icon_resource = kIconResource;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconResource));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kIconResource), IMAGE_ICON, 16, 16,
+                                               LR_DEFAULTCOLOR));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<std::intptr_t>(COLOR_WINDOW + 1));
+    wc.lpszMenuName = nullptr;
     wc.lpszClassName = kClassName;
     if (!RegisterClassExA(&wc)) return false;
 
     game.window_rect = RECT{0, 0, 1042, 812};
-    AdjustWindowRect(&game.window_rect, WS_SYSMENU, false);
+    AdjustWindowRect(&game.window_rect, WS_SYSMENU, FALSE);
     // The adjusted right and bottom, not the differences, are the size.
     int width = game.window_rect.right;
     int height = game.window_rect.bottom;
@@ -39,7 +49,7 @@ bool create_main_window(HINSTANCE instance) {
     return main_window != nullptr;
 }
 
-LRESULT window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_DESTROY:
             PostQuitMessage(0);

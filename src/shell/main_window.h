@@ -7,4 +7,4 @@
 extern HWND main_window;
 
 bool create_main_window(HINSTANCE instance);
-LRESULT window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

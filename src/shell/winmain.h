@@ -3,4 +3,4 @@
 
 #include "platform/window.h"
 
-int WinMain(HINSTANCE instance, HINSTANCE previous, char* command_line, int show);
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show);

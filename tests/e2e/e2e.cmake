@@ -13,7 +13,7 @@ foreach(script ${E2E_SCRIPTS})
   add_test(NAME e2e_${name} COMMAND bash ${script} WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
   set_tests_properties(e2e_${name} PROPERTIES
     RUN_SERIAL TRUE
-    TIMEOUT 120
+    TIMEOUT 300
     LABELS e2e
     ENVIRONMENT "POKOMARU_BINARY=$<TARGET_FILE:pokomaru-jigsaw>;POKOMARU_SOURCE_DIR=${CMAKE_SOURCE_DIR};E2E_CLOSE_REQUEST=$<TARGET_FILE:e2e_close_request>;E2E_ARTIFACTS=${CMAKE_BINARY_DIR}/e2e-artifacts;LOOSE_MASCOTS=$<TARGET_FILE:loose_mascots>")
 endforeach()

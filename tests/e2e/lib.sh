@@ -58,15 +58,23 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Polls a command every 0.1 s until it succeeds or the time (seconds) is up.
+# Polls a command every half second (WAIT_POLL) until it succeeds or the
+# time (seconds) is up; on a timeout it says which condition it waited for,
+# and how long.
+# Below about 30 frames per second the game stands still by design, and a
+# busy machine gets there: waits for the game's own progress (a scatter, a
+# scene change) are long, and they end as soon as the condition holds.
 wait_until() {
     local timeout=$1
     shift
     local deadline=$((SECONDS + timeout))
     while :; do
         if "$@"; then return 0; fi
-        [ $SECONDS -ge $deadline ] && return 1
-        sleep 0.25
+        if [ $SECONDS -ge $deadline ]; then
+            log "waited ${timeout} s for: $*"
+            return 1
+        fi
+        sleep "${WAIT_POLL:-0.5}"
     done
 }
 
@@ -106,9 +114,11 @@ make_scratch_game() {
 }
 
 # Starts the game from the scratch folder as ./run.sh does from the
-# repository root, with SDL's drivers named.
+# repository root, with SDL's drivers named. Extra VAR=value words in
+# GAME_ENV go into its environment.
+GAME_ENV=()
 start_game() {
-    (cd "$scratch/run" && exec env HOME="$scratch/home" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
+    (cd "$scratch/run" && exec env HOME="$scratch/home" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy "${GAME_ENV[@]}" \
         "$POKOMARU_BINARY" >"$scratch/game.log" 2>&1) &
     game_pid=$!
     game_rc=""
@@ -214,6 +224,28 @@ background_distance() {
     local img=$1 x=$2 y=$3 w=$4 h=$5 src
     src=$(background_source "$x" "$y")
     region_distance "$img" "$x" "$y" "$w" "$h" "$ATLAS" ${src% *} ${src#* }
+}
+
+# The game looks at the mouse button only in a scene update, and it updates
+# only while it keeps its frame rate: on a busy machine it may stand still
+# for a while. So a press is held until the game shows that it saw it, and
+# a press that went unseen (say, before the piece under the pointer became
+# the candidate) is let go and made again, within a generous total time.
+# A screenshot and its comparison cost the machine more than a frame, so
+# while the button is held they are taken only once a second: polling any
+# faster would itself keep the game below its frame rate.
+# Returns with the button held: press_until TOTAL TRY condition...
+press_until() {
+    local total=$1 try=$2
+    shift 2
+    local deadline=$((SECONDS + total))
+    while :; do
+        xdotool mousedown 1
+        if WAIT_POLL=1 wait_until "$try" "$@"; then return 0; fi
+        xdotool mouseup 1
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 0.3
+    done
 }
 
 # Pointer and keys. Without a window manager the window gets the keyboard

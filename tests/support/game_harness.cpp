@@ -41,7 +41,9 @@ void post(UINT message, WPARAM w, LPARAM l) {
 }  // namespace
 
 bool start_game(unsigned seed) {
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    // Headless, unless a benchmark asks for a real X server.
+    const char* video = std::getenv("POKOMARU_HARNESS_VIDEO");
+    setenv("SDL_VIDEODRIVER", video && *video ? video : "offscreen", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     clear_faults();
     set_message_boxes_suppressed(true);

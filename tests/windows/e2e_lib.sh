@@ -26,11 +26,57 @@ wine_cleanup() {
 trap wine_cleanup EXIT
 
 # Starts the game from the scratch folder, as a double-click in Explorer
-# starts it in its own folder.
+# starts it in its own folder. Ahead of other work on a busy machine (where
+# permitted): below about 30 frames a second the game's update gate stands
+# it still, and Wine's software-rendered Direct3D needs the processor.
+# Wine reports the frame rate about once a second, for the failure report.
 start_game() {
-    (cd "$scratch/run" && exec wine "$POKOMARU_BINARY" >"$scratch/game.log" 2>&1) &
+    (cd "$scratch/run" && WINEDEBUG=-all,trace+fps exec nice -n -10 wine "$POKOMARU_BINARY" >"$scratch/game.log" 2>&1) &
     game_pid=$!
     game_rc=""
+}
+
+# The X server carries every frame of the software-rendered game: it runs
+# ahead of other work too (where permitted).
+eval "$(declare -f start_x | sed '1s/^start_x /lib_start_x /')"
+start_x() {
+    lib_start_x
+    renice -n -10 -p "$xvfb_pid" >/dev/null 2>&1 || true
+}
+
+# Polls once a second, not four times: every poll takes and compares a
+# screenshot, and on two cores that work would take frames from the game.
+wait_until() {
+    local timeout=$1
+    shift
+    local deadline=$((SECONDS + timeout))
+    while :; do
+        if "$@"; then return 0; fi
+        [ $SECONDS -ge $deadline ] && return 1
+        sleep 1
+    done
+}
+
+# The frame rate Wine last reported for the game.
+game_fps() {
+    [ -n "$scratch" ] && [ -f "$scratch/game.log" ] &&
+        sed -n 's/.*wglSwapBuffers @ approx \([0-9.]*\)fps.*/\1/p' "$scratch/game.log" | tail -1
+}
+
+# A failure says how fast the game ran: below about 30 frames a second it
+# stands still by design, and nothing it is asked to do will happen.
+eval "$(declare -f fail | sed '1s/^fail /lib_fail /')"
+fail() {
+    local fps
+    fps=$(game_fps || true)
+    [ -n "$fps" ] && log "the game last drew at about $fps frames a second"
+    if [ -n "$scratch" ] && [ -f "$scratch/game.log" ]; then
+        # Wine's frame-rate lines and its note about 32-bit programs are noise here.
+        grep -v 'trace:fps\|wine32\|multiarch\|dpkg --add-architecture\|apt-get install' "$scratch/game.log" \
+            >"$scratch/game.log.short" || true
+        mv "$scratch/game.log.short" "$scratch/game.log"
+    fi
+    lib_fail "$@"
 }
 
 # The _NET_WM_NAME of a window, as UTF-8 text.
@@ -68,4 +114,23 @@ distinct_columns() {
              { for (i = 1; i <= NF; i++) { col[n % w] = col[n % w] $i; n++ } }
              END { for (c = 0; c < w; c++) if (col[c] ~ /1/) seen[col[c]] = 1
                    k = 0; for (s in seen) k++; print k }'
+}
+
+# Clicks (press, hold, release) until a condition holds, a few times at
+# most: the game sees a press only in one of its updates, and software
+# Direct3D under Wine on a busy machine can go a while without one. A
+# press the game did not see changes nothing, so trying again is safe.
+click_until() {
+    local what=$1 attempt
+    shift
+    for attempt in 1 2 3 4; do
+        xdotool mousedown 1
+        sleep 1.5
+        xdotool mouseup 1
+        if wait_until 6 "$@"; then
+            [ "$attempt" -gt 1 ] && log "$what: seen on press $attempt"
+            return 0
+        fi
+    done
+    return 1
 }

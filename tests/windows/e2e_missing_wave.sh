@@ -21,15 +21,12 @@ wait_until 30 title_drawn || fail "without wave00.wav, the title screen was not 
 band_before=$SHOT
 focus_window "$wid"
 pointer_to "$wid" 384 632
-sleep 0.5
-xdotool mousedown 1
-sleep 0.5
-xdotool mouseup 1
+sleep 1.5
 scattering() {
     shoot "$wid" || return 1
     gt "$(region_changed "$SHOT" 0 580 1024 188 "$band_before" 0 580)" 0.10
 }
-wait_until 10 scattering || fail "without wave00.wav, the press did not start a game"
+click_until "the municipality button" scattering || fail "without wave00.wav, the press did not start a game"
 log "without wave00.wav the game runs and a game starts"
 "$E2E_CLOSE_REQUEST" "$wid" || fail "the close request could not be sent"
 wait_game_exit 20

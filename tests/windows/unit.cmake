@@ -36,9 +36,15 @@ file(GLOB scene_tests RELATIVE ${UNIT_DIR} CONFIGURE_DEPENDS ${UNIT_DIR}/scenes/
 windows_unit_test(test_scenes ${scene_tests})
 windows_unit_test(test_content
   content/catalogue_test.cpp content/labels_test.cpp content/records_test.cpp content/drawing_objects_stand_in.cpp)
-windows_unit_test(test_frame_pacing shell/frame_pacing_test.cpp)
-# The sprite batch and the fonts' layout over a recording backend and a
-# glyph source of known metrics, and all of it over a real Direct3D 9 device
-# with GDI glyphs (which also proves the prefix's face mapping).
+windows_unit_test(test_shell shell/frame_pacing_test.cpp shell/code_page_test.cpp)
+# The fonts' layout over a glyph source of known metrics, the fonts with
+# GDI glyphs (which also proves the prefix's face mapping), and the sprite
+# batch, fonts and texture loader over a real Direct3D 9 device; PNG
+# decoding through the Windows Imaging Component.
 windows_unit_test(test_sprite
-  sprite/font_layout_test.cpp sprite/sprite_batch_test.cpp sprite/font_test.cpp sprite/d3d9_device_test.cpp)
+  sprite/font_layout_test.cpp sprite/font_test.cpp sprite/d3d9_device_test.cpp sprite/wic_decode_test.cpp)
+
+# The real window system: window, icons, DirectInput, DirectMusic and every
+# start-up fault, with the game's icon resource linked in.
+windows_unit_test(test_windows_system ../windows/window_system_test.cpp startup/startup_test.cpp)
+target_sources(test_windows_system PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/win32/resources.rc)

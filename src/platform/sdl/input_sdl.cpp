@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/direct_input.h"
+#include "platform/sdl/com_object.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/test_hooks.h"
 
@@ -19,11 +20,25 @@ const GUID IID_IDirectInput8A = {0xBF798030, 0x483A, 0x4DA2, {0xAA, 0x99, 0x5D, 
 const GUID GUID_SysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 const GUID GUID_SysMouse = {0x6F1D2B60, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
+// Properties are told apart by address.
+const GUID DIPROP_BUFFERSIZE = {1, 0, 0, {}};
+const GUID DIPROP_AXISMODE = {2, 0, 0, {}};
+const GUID DIPROP_RANGE = {4, 0, 0, {}};
+
+// The three formats are told apart by address; their sizes are those of
+// the device states they describe.
+const DIDATAFORMAT c_dfDIKeyboard = {sizeof(DIDATAFORMAT), 16, 2, 256, 0, nullptr};
+const DIDATAFORMAT c_dfDIMouse2 = {sizeof(DIDATAFORMAT), 16, 2, 20, 0, nullptr};
+const DIDATAFORMAT c_dfDIJoystick = {sizeof(DIDATAFORMAT), 16, 1, 80, 0, nullptr};
+
 namespace {
 
 // Controller instances are named by a GUID whose first word marks it as one
 // of ours and whose second holds the SDL device index.
 constexpr std::uint32_t kControllerGuidMark = 0x504B4A53;
+
+// This layer's own identifier for its device interface, for QueryInterface.
+const IID IID_IDirectInputDevice8A = {0x54D41080, 0xDC15, 0x4833, {0xA4, 0x1B, 0x74, 0x8F, 0x73, 0xA3, 0x81, 0x79}};
 
 enum class Kind { Keyboard, Mouse, Controller };
 
@@ -62,15 +77,19 @@ MasterDevices find_master_devices() {
     return found;
 }
 
-class SdlInputDevice final : public IDirectInputDevice8A {
+class SdlInputDevice final : public ComObject<IDirectInputDevice8A> {
 public:
     SdlInputDevice(Kind kind, SDL_Joystick* joystick) : kind_(kind), joystick_(joystick) {}
 
-    HRESULT SetDataFormat(DIDATAFORMAT_ID format) override {
-        if (acquired_) return DIERR_OTHERAPPHASPRIO;
-        bool fits = (kind_ == Kind::Keyboard && format == c_dfDIKeyboard) ||
-                    (kind_ == Kind::Mouse && format == c_dfDIMouse2) ||
-                    (kind_ == Kind::Controller && format == c_dfDIJoystick);
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        return answer(iid, object, {&IID_IDirectInputDevice8A});
+    }
+
+    HRESULT SetDataFormat(LPCDIDATAFORMAT format) override {
+        if (acquired_) return DIERR_ACQUIRED;
+        bool fits = (kind_ == Kind::Keyboard && format == &c_dfDIKeyboard) ||
+                    (kind_ == Kind::Mouse && format == &c_dfDIMouse2) ||
+                    (kind_ == Kind::Controller && format == &c_dfDIJoystick);
         if (!fits) return DIERR_INVALIDPARAM;
         format_set_ = true;
         return DI_OK;
@@ -85,7 +104,7 @@ public:
         return DI_OK;
     }
 
-    HRESULT GetCapabilities(DIDEVCAPS* caps) override {
+    HRESULT GetCapabilities(LPDIDEVCAPS caps) override {
         if (!caps || caps->dwSize != sizeof(DIDEVCAPS)) return DIERR_INVALIDPARAM;
         DWORD size = caps->dwSize;
         *caps = DIDEVCAPS{};
@@ -100,12 +119,13 @@ public:
         return DI_OK;
     }
 
-    HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, void* context, DWORD flags) override {
+    HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID context, DWORD flags) override {
         if (!callback) return DIERR_INVALIDPARAM;
         if (kind_ != Kind::Controller || !(flags & DIDFT_AXIS)) return DI_OK;
         int axes = SDL_JoystickNumAxes(joystick_);
         for (int i = 0; i < axes; ++i) {
             DIDEVICEOBJECTINSTANCEA object{};
+            object.dwSize = sizeof(object);
             object.dwType = static_cast<DWORD>(DIDFT_AXIS | (i << 8));
             std::snprintf(object.tszName, sizeof(object.tszName), "Axis %d", i);
             if (callback(&object, context) == DIENUM_STOP) break;
@@ -113,24 +133,21 @@ public:
         return DI_OK;
     }
 
-    HRESULT SetProperty(DIPROP_ID property, const DIPROPHEADER* header) override {
+    HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) override {
         if (!header || header->dwHeaderSize != sizeof(DIPROPHEADER)) return DIERR_INVALIDPARAM;
-        if (acquired_) return DIERR_OTHERAPPHASPRIO;
-        switch (property) {
-            case DIPROP_BUFFERSIZE:
-            case DIPROP_AXISMODE:
-                if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHow != DIPH_DEVICE) return DIERR_INVALIDPARAM;
-                if (property == DIPROP_AXISMODE && kind_ == Kind::Keyboard) return DIERR_INVALIDPARAM;
-                return DI_OK;
-            case DIPROP_RANGE: {
-                if (kind_ != Kind::Controller || header->dwSize != sizeof(DIPROPRANGE) ||
-                    header->dwHow != DIPH_BYID)
-                    return DIERR_INVALIDPARAM;
-                const auto* range = reinterpret_cast<const DIPROPRANGE*>(header);
-                int axis = static_cast<int>(header->dwObj >> 8);
-                if (axis >= SDL_JoystickNumAxes(joystick_) || range->lMin >= range->lMax) return DIERR_INVALIDPARAM;
-                return DI_OK;
-            }
+        if (acquired_) return DIERR_ACQUIRED;
+        if (&property == &DIPROP_BUFFERSIZE || &property == &DIPROP_AXISMODE) {
+            if (header->dwSize != sizeof(DIPROPDWORD) || header->dwHow != DIPH_DEVICE) return DIERR_INVALIDPARAM;
+            if (&property == &DIPROP_AXISMODE && kind_ == Kind::Keyboard) return DIERR_INVALIDPARAM;
+            return DI_OK;
+        }
+        if (&property == &DIPROP_RANGE) {
+            if (kind_ != Kind::Controller || header->dwSize != sizeof(DIPROPRANGE) || header->dwHow != DIPH_BYID)
+                return DIERR_INVALIDPARAM;
+            const auto* range = reinterpret_cast<const DIPROPRANGE*>(header);
+            int axis = static_cast<int>(header->dwObj >> 8);
+            if (axis >= SDL_JoystickNumAxes(joystick_) || range->lMin >= range->lMax) return DIERR_INVALIDPARAM;
+            return DI_OK;
         }
         return DIERR_INVALIDPARAM;
     }
@@ -149,10 +166,8 @@ public:
         return was ? DI_OK : S_FALSE;
     }
 
-    UINT Release() override {
+    ~SdlInputDevice() override {
         if (joystick_) SDL_JoystickClose(joystick_);
-        delete this;
-        return 0;
     }
 
 private:
@@ -164,11 +179,15 @@ private:
     bool acquired_ = false;
 };
 
-class SdlDirectInput final : public IDirectInput8A {
+class SdlDirectInput final : public ComObject<IDirectInput8A> {
 public:
     explicit SdlDirectInput(bool joysticks) : joysticks_(joysticks) {}
 
-    HRESULT CreateDevice(const GUID& guid, IDirectInputDevice8A** device, void*) override {
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        return answer(iid, object, {&IID_IDirectInput8A});
+    }
+
+    HRESULT CreateDevice(REFGUID guid, LPDIRECTINPUTDEVICE8A* device, LPUNKNOWN) override {
         if (!device) return DIERR_INVALIDPARAM;
         *device = nullptr;
         if (guid == GUID_SysKeyboard || guid == GUID_SysMouse) {
@@ -179,8 +198,8 @@ public:
             *device = new SdlInputDevice(keyboard ? Kind::Keyboard : Kind::Mouse, nullptr);
             return DI_OK;
         }
-        if (guid.data1 == kControllerGuidMark && joysticks_) {
-            SDL_Joystick* joystick = SDL_JoystickOpen(static_cast<int>(guid.data2));
+        if (guid.Data1 == kControllerGuidMark && joysticks_) {
+            SDL_Joystick* joystick = SDL_JoystickOpen(static_cast<int>(guid.Data2));
             if (!joystick) return DIERR_DEVICENOTREG;
             *device = new SdlInputDevice(Kind::Controller, joystick);
             return DI_OK;
@@ -188,15 +207,16 @@ public:
         return DIERR_DEVICENOTREG;
     }
 
-    HRESULT EnumDevices(DWORD device_class, LPDIENUMDEVICESCALLBACKA callback, void* context, DWORD) override {
+    HRESULT EnumDevices(DWORD device_class, LPDIENUMDEVICESCALLBACKA callback, LPVOID context, DWORD) override {
         if (!callback) return DIERR_INVALIDPARAM;
         if (device_class != DI8DEVCLASS_GAMECTRL || !joysticks_ || fault_injected(Fault::Controller)) return DI_OK;
         int count = SDL_NumJoysticks();
         for (int i = 0; i < count; ++i) {
             DIDEVICEINSTANCEA instance{};
+            instance.dwSize = sizeof(instance);
             instance.guidInstance = GUID{kControllerGuidMark, static_cast<std::uint16_t>(i), 0, {}};
             SDL_JoystickGUID sdl_guid = SDL_JoystickGetDeviceGUID(i);
-            std::memcpy(instance.guidProduct.data4, sdl_guid.data, 8);
+            std::memcpy(instance.guidProduct.Data4, sdl_guid.data, 8);
             const char* name = SDL_JoystickNameForIndex(i);
             std::snprintf(instance.tszInstanceName, sizeof(instance.tszInstanceName), "%s", name ? name : "");
             std::snprintf(instance.tszProductName, sizeof(instance.tszProductName), "%s", name ? name : "");
@@ -205,10 +225,8 @@ public:
         return DI_OK;
     }
 
-    UINT Release() override {
+    ~SdlDirectInput() override {
         if (joysticks_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
-        delete this;
-        return 0;
     }
 
 private:
@@ -217,7 +235,7 @@ private:
 
 }  // namespace
 
-HRESULT DirectInput8Create(HINSTANCE, DWORD version, const GUID& iid, void** out, void*) {
+HRESULT DirectInput8Create(HINSTANCE, DWORD version, REFIID iid, LPVOID* out, LPUNKNOWN) {
     if (!out) return DIERR_INVALIDPARAM;
     *out = nullptr;
     if (version != DIRECTINPUT_VERSION || !(iid == IID_IDirectInput8A)) return DIERR_INVALIDPARAM;

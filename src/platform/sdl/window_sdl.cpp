@@ -16,6 +16,7 @@
 #include <map>
 #include <string>
 
+#include "platform/sdl/message_box_sdl.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sdl/window_events.h"
 #include "platform/sjis.h"
@@ -33,6 +34,15 @@ extern bool message_boxes_suppressed;
 
 struct PlatformInstance {};
 
+// A loaded icon or cursor: its pixels (0xAARRGGBB rows), or none for the
+// arrow cursor, which is the window system's own.
+struct PlatformIcon {
+    int size;
+    const unsigned int* pixels;
+};
+
+const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 namespace {
 
 constexpr int kFrameLeft = 9;
@@ -43,10 +53,26 @@ static_assert(kFrameLeft + kFrameRight == 18 && kFrameTop + kFrameBottom == 44);
 
 PlatformInstance the_instance;
 
+constexpr WORD kGameIconResource = 101;
+constexpr WORD kArrowCursorResource = 32512;
+
+#ifdef POKOMARU_HAVE_ICON
+PlatformIcon game_icon_32{32, kWindowIcon32};
+PlatformIcon game_icon_16{16, kWindowIcon16};
+#endif
+PlatformIcon arrow_cursor{0, nullptr};
+
+// The number a resource is named by, or -1 for a resource named by text
+// (the game has none).
+int resource_number(LPCSTR name) {
+    return IS_INTRESOURCE(name) ? static_cast<int>(reinterpret_cast<std::uintptr_t>(name)) : -1;
+}
+
 struct WindowClass {
     WNDPROC proc;
     UINT style;
-    int icon_resource;
+    HICON icon;
+    ATOM atom;
 };
 
 struct WindowSystem {
@@ -55,6 +81,9 @@ struct WindowSystem {
     PlatformWindow* window = nullptr;  // the game has one top-level window
     bool ime_disabled = false;
     bool quit_posted = false;
+    ATOM next_atom = 0xC000;  // class atoms live above the predefined ones
+    std::string title_utf8;           // the game window's title
+    unsigned long titled_x_window = 0;  // the X window that has it as WM_NAME
 };
 
 WindowSystem& ws() {
@@ -74,20 +103,14 @@ bool ensure_video() {
     return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
 }
 
-void set_window_icon(SDL_Window* window) {
-#ifdef POKOMARU_HAVE_ICON
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned int*>(kWindowIcon32), 32, 32, 32,
-                                                           32 * 4, SDL_PIXELFORMAT_ARGB8888);
-#else
-    // Until the game's icon exists: a plain two-tone square.
-    static Uint32 pixels[32 * 32];
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x) pixels[y * 32 + x] = (x + y < 32) ? 0xFF3A7D44u : 0xFFE8C547u;
-    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels, 32, 32, 32, 32 * 4, SDL_PIXELFORMAT_ARGB8888);
-#endif
-    if (icon) {
-        SDL_SetWindowIcon(window, icon);
-        SDL_FreeSurface(icon);
+void set_window_icon(SDL_Window* window, HICON icon) {
+    if (!icon || !icon->pixels) return;  // no icon: the window system's default
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned int*>(icon->pixels), icon->size,
+                                                              icon->size, 32, icon->size * 4,
+                                                              SDL_PIXELFORMAT_ARGB8888);
+    if (surface) {
+        SDL_SetWindowIcon(window, surface);
+        SDL_FreeSurface(surface);
     }
 }
 
@@ -102,8 +125,18 @@ WPARAM virtual_key(SDL_Keycode key) {
     return 0xFF;  // some other key: the game reacts to Escape only
 }
 
+MSG make_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    MSG msg{};
+    msg.hwnd = window;
+    msg.message = message;
+    msg.wParam = wparam;
+    msg.lParam = lparam;
+    msg.time = GetTickCount();
+    return msg;
+}
+
 void post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    ws().queue.push_back(MSG{window, message, wparam, lparam});
+    ws().queue.push_back(make_message(window, message, wparam, lparam));
 }
 
 bool inside_client(PlatformWindow* window, int x, int y) {
@@ -147,6 +180,11 @@ void translate_sdl_event(const SDL_Event& e) {
             break;
         case SDL_WINDOWEVENT:
             if (e.window.windowID != id) break;
+            // A renderer may recreate the X window under the SDL window (an
+            // OpenGL one does), and SDL then writes WM_NAME its own way again.
+            if ((e.window.event == SDL_WINDOWEVENT_SHOWN || e.window.event == SDL_WINDOWEVENT_EXPOSED) &&
+                x11_window_of(window->sdl) != ws().titled_x_window)
+                ws().titled_x_window = set_legacy_x11_title(window->sdl, ws().title_utf8.c_str());
             switch (e.window.event) {
                 case SDL_WINDOWEVENT_FOCUS_GAINED:
                     post(window, WM_ACTIVATE, WA_ACTIVE, 0);
@@ -174,25 +212,58 @@ void translate_sdl_event(const SDL_Event& e) {
     }
 }
 
+void set_window_title_utf8(SDL_Window* window, const char* title) {
+    if (!window || !title) return;
+    SDL_SetWindowTitle(window, title);
+    set_legacy_x11_title(window, title);
+}
+
 HINSTANCE platform_instance() { return &the_instance; }
 
-bool ImmDisableIME(DWORD) {
+BOOL ImmDisableIME(DWORD) {
     ws().ime_disabled = true;
     if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_StopTextInput();
-    return true;
+    return TRUE;
 }
 
-bool RegisterClassExA(const WNDCLASSEXA* wc) {
-    if (fault_injected(Fault::RegisterClass)) return false;
-    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return false;
-    auto [it, inserted] =
-        ws().classes.emplace(wc->lpszClassName, WindowClass{wc->lpfnWndProc, wc->style, wc->icon_resource});
-    return inserted;
+HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
+#ifdef POKOMARU_HAVE_ICON
+    if (instance && resource_number(name) == kGameIconResource) return &game_icon_32;
+#endif
+    return nullptr;
 }
 
-bool UnregisterClassA(const char* class_name, HINSTANCE) {
+HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT) {
+#ifdef POKOMARU_HAVE_ICON
+    // The icon group holds the two sizes; another size would be one of them
+    // scaled, which the game never asks for.
+    if (instance && type == IMAGE_ICON && resource_number(name) == kGameIconResource && width == height) {
+        if (width == 16) return &game_icon_16;
+        if (width == 32) return &game_icon_32;
+    }
+#endif
+    return nullptr;
+}
+
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+    if (!instance && resource_number(name) == kArrowCursorResource) return &arrow_cursor;
+    return nullptr;
+}
+
+ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
+    if (fault_injected(Fault::ClassRegistration)) return 0;
+    if (!wc || wc->cbSize != sizeof(WNDCLASSEXA) || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
     WindowSystem& s = ws();
-    if (!class_name || s.classes.erase(class_name) == 0) return false;
+    ATOM atom = s.next_atom;
+    auto [it, inserted] = s.classes.emplace(wc->lpszClassName, WindowClass{wc->lpfnWndProc, wc->style, wc->hIcon, atom});
+    if (!inserted) return 0;
+    ++s.next_atom;
+    return atom;
+}
+
+BOOL UnregisterClassA(LPCSTR class_name, HINSTANCE) {
+    WindowSystem& s = ws();
+    if (!class_name || s.classes.erase(class_name) == 0) return FALSE;
     // The SDL window outlives DestroyWindow so that the device made on it can
     // be released first; it goes with its class.
     if (s.window) {
@@ -202,10 +273,10 @@ bool UnregisterClassA(const char* class_name, HINSTANCE) {
     }
     s.queue.clear();
     s.quit_posted = false;
-    return true;
+    return TRUE;
 }
 
-bool AdjustWindowRect(RECT* rect, DWORD, bool) {
+BOOL AdjustWindowRect(LPRECT rect, DWORD, BOOL) {
     // The game already adds its own 18 x 44 frame allowance to the client
     // size it asks for, and the frame this layer models is exactly that
     // allowance, so the rectangle stands as given.
@@ -221,10 +292,10 @@ int GetSystemMetrics(int index) {
     return 0;
 }
 
-HWND CreateWindowExA(DWORD, const char* class_name, const char* title_sjis, DWORD style, int x, int y, int width,
-                     int height, HWND, void*, HINSTANCE, void*) {
+HWND CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title_sjis, DWORD style, int x, int y, int width, int height,
+                     HWND, HMENU, HINSTANCE, LPVOID) {
     WindowSystem& s = ws();
-    if (fault_injected(Fault::CreateWindow)) return nullptr;
+    if (fault_injected(Fault::WindowCreation)) return nullptr;
     auto it = class_name ? s.classes.find(class_name) : s.classes.end();
     if (it == s.classes.end() || s.window) return nullptr;
     if (!ensure_video()) {
@@ -242,14 +313,16 @@ HWND CreateWindowExA(DWORD, const char* class_name, const char* title_sjis, DWOR
         std::fprintf(stderr, "window: %s\n", SDL_GetError());
         return nullptr;
     }
-    set_window_icon(sdl);
+    set_window_icon(sdl, it->second.icon);
+    s.title_utf8 = title;
+    s.titled_x_window = set_legacy_x11_title(sdl, title.c_str());
     auto* window = new PlatformWindow{sdl, it->second.proc, false};
     s.window = window;
     if (s.ime_disabled) SDL_StopTextInput();
     return window;
 }
 
-bool ShowWindow(HWND window, int) {
+BOOL ShowWindow(HWND window, int) {
     if (!window || window->destroyed) return false;
     SDL_ShowWindow(window->sdl);
     SDL_RaiseWindow(window->sdl);
@@ -258,9 +331,9 @@ bool ShowWindow(HWND window, int) {
     return true;
 }
 
-bool UpdateWindow(HWND window) { return window && !window->destroyed; }
+BOOL UpdateWindow(HWND window) { return window && !window->destroyed; }
 
-bool DestroyWindow(HWND window) {
+BOOL DestroyWindow(HWND window) {
     if (!window || window->destroyed) return false;
     window->destroyed = true;
     if (window->proc) window->proc(window, WM_DESTROY, 0, 0);
@@ -271,7 +344,7 @@ bool DestroyWindow(HWND window) {
     return true;
 }
 
-bool GetWindowRect(HWND window, RECT* rect) {
+BOOL GetWindowRect(HWND window, LPRECT rect) {
     if (!window || !rect || !window->sdl) return false;
     int x = 0, y = 0, w = 0, h = 0;
     SDL_GetWindowPosition(window->sdl, &x, &y);
@@ -283,7 +356,7 @@ bool GetWindowRect(HWND window, RECT* rect) {
     return true;
 }
 
-bool PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT remove) {
+BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT remove) {
     WindowSystem& s = ws();
     if (s.queue.empty() && SDL_WasInit(SDL_INIT_EVENTS)) {
         SDL_Event e;
@@ -295,7 +368,7 @@ bool PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT remove) {
     return true;
 }
 
-bool TranslateMessage(const MSG*) { return false; }
+BOOL TranslateMessage(const MSG*) { return FALSE; }
 
 LRESULT DispatchMessageA(const MSG* msg) {
     if (!msg || !msg->hwnd || msg->hwnd->destroyed || !msg->hwnd->proc) return 0;
@@ -310,7 +383,7 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
 void PostQuitMessage(int exit_code) {
     WindowSystem& s = ws();
     s.quit_posted = true;
-    s.queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0});
+    s.queue.push_back(make_message(nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0));
 }
 
 void post_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -330,7 +403,7 @@ void Sleep(DWORD milliseconds) {
     SDL_Delay(milliseconds);
 }
 
-int MessageBoxA(HWND, const char* text_sjis, const char* caption_sjis, UINT) {
+int MessageBoxA(HWND, LPCSTR text_sjis, LPCSTR caption_sjis, UINT) {
     std::string text = cp932_to_utf8(text_sjis);
     std::string caption = cp932_to_utf8(caption_sjis);
     if (platform_detail::message_box_observer) platform_detail::message_box_observer(caption, text);
@@ -339,11 +412,22 @@ int MessageBoxA(HWND, const char* text_sjis, const char* caption_sjis, UINT) {
     // A message box needs a display; without one, standard error is all.
     const char* driver = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetCurrentVideoDriver() : nullptr;
     bool headless = driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-    if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
+    if (headless) return 1;
+    // The boxes come at start-up, before the game window has anything to
+    // show: an empty window behind the box would only confuse.
+    SDL_Window* game_window = ws().window && !ws().window->destroyed ? ws().window->sdl : nullptr;
+    const bool game_window_shown = game_window && (SDL_GetWindowFlags(game_window) & SDL_WINDOW_SHOWN);
+    if (game_window_shown) SDL_HideWindow(game_window);
+    // Our own box draws the Japanese text; the window system's box is the
+    // fallback when no installed face covers Japanese, and standard error
+    // has the text either way.
+    if (!show_own_message_box(caption_sjis, text_sjis))
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr);
+    if (game_window_shown) SDL_ShowWindow(game_window);
     return 1;  // IDOK
 }
 
-DWORD GetCurrentDirectoryA(DWORD buffer_length, char* buffer) {
+DWORD GetCurrentDirectoryA(DWORD buffer_length, LPSTR buffer) {
     std::string path;
     std::size_t size = 256;
     for (;;) {
@@ -358,18 +442,26 @@ DWORD GetCurrentDirectoryA(DWORD buffer_length, char* buffer) {
     return static_cast<DWORD>(path.size());
 }
 
-std::u16string ansi_to_utf16(const char* text) {
-    constexpr std::size_t kMaxCharacters = 260;
-    std::u16string result;
-    if (!text) return result;
-    char* converted = SDL_iconv_string("UTF-16LE", "UTF-8", text, std::strlen(text) + 1);
-    if (!converted) return result;
-    for (const char* p = converted; result.size() < kMaxCharacters; p += 2) {
-        char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
-                                              (static_cast<unsigned char>(p[1]) << 8));
+int MultiByteToWideChar(UINT code_page, DWORD, LPCSTR text, int count, LPWSTR wide, int wide_count) {
+    // The ANSI code page of this platform's file names is UTF-8.
+    const char* from = code_page == CP_ACP ? "UTF-8" : code_page == 932 ? "CP932" : nullptr;
+    if (!from || !text || count == 0 || wide_count < 0 || (wide_count > 0 && !wide)) return 0;
+    std::size_t length = count < 0 ? std::strlen(text) + 1 : static_cast<std::size_t>(count);
+    char* converted = SDL_iconv_string("UTF-16LE", from, text, length);
+    if (!converted) return 0;
+    // SDL's conversion appends a terminator of its own; the units asked for
+    // are exactly length's worth of text.
+    std::u16string units;
+    for (std::size_t i = 0;; i += 2) {
+        char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(converted[i]) |
+                                              (static_cast<unsigned char>(converted[i + 1]) << 8));
         if (unit == 0) break;
-        result.push_back(unit);
+        units.push_back(unit);
     }
     SDL_free(converted);
-    return result;
+    if (count < 0 || (length > 0 && text[length - 1] == 0)) units.push_back(0);
+    if (wide_count == 0) return static_cast<int>(units.size());
+    if (units.size() > static_cast<std::size_t>(wide_count)) return 0;
+    std::memcpy(wide, units.data(), units.size() * sizeof(WCHAR));
+    return static_cast<int>(units.size());
 }

@@ -65,9 +65,6 @@ public:
         const FontDescription& d = source_->description();
         height_ = d.height;
         ascent_ = d.ascent;
-        // Glyph pages grow with the font: room for a few hundred glyphs.
-        const int wanted = static_cast<int>(round_up_to_power_of_two(static_cast<std::uint32_t>(height_) * 16));
-        page_side_ = std::clamp(wanted, 256, std::min(1024, std::max(256, backend->max_texture_size())));
     }
 
     int DrawTextA(ID3DXSprite* sprite, const char* text_sjis, int count, RECT* rect, DWORD format,
@@ -97,8 +94,18 @@ private:
     };
     struct Page {
         BackendTexture texture = 0;
+        int side = 0;
         int shelf_x = 0, shelf_y = 0, shelf_height = 0;
     };
+
+    // Glyph pages are sized to the font: the first holds about four by four
+    // of its glyphs (a big title font draws only a few), later ones about
+    // eight by eight; never under 256 or over 1024 texels a side.
+    int page_side(std::size_t page) const {
+        const int across = page == 0 ? 4 : 8;
+        const int wanted = ((height_ + 1) * across + 63) / 64 * 64;
+        return std::clamp(wanted, 256, std::min(1024, std::max(256, backend_->max_texture_size())));
+    }
 
     ~Font() override {
         for (Page& p : pages_) backend_->destroy_texture(p.texture);
@@ -113,13 +120,12 @@ private:
     RenderBackend* backend_;
     std::unique_ptr<GlyphSource> source_;
     int height_ = 0, ascent_ = 0;
-    int page_side_ = 256;
     UINT references_ = 1;
     std::vector<Page> pages_;
     std::unordered_map<std::uint32_t, CachedGlyph> glyphs_;
     std::unordered_map<std::string, Shaped, StringHash, std::equal_to<>> shaped_;
     std::vector<Line> lines_;                // reused by every call
-    std::vector<std::uint32_t> glyph_texels_;
+    std::vector<std::uint32_t> glyph_texels_;  // one glyph, or a band of a new page's rows
     SpriteBatch* own_batch_ = nullptr;       // for DrawTextA without a sprite
 };
 
@@ -185,15 +191,14 @@ void Font::break_lines(const Shaped& shaped, bool wrap, int max_width) {
 
 bool Font::place(int width, int height, int& page, int& x, int& y) {
     constexpr int gap = 1;  // keeps linear filtering from bleeding between glyphs
-    if (width + gap > page_side_ || height + gap > page_side_) return false;
     if (!pages_.empty()) {
         Page& p = pages_.back();
-        if (p.shelf_x + width + gap > page_side_) {
+        if (p.shelf_x + width + gap > p.side) {
             p.shelf_y += p.shelf_height;
             p.shelf_x = 0;
             p.shelf_height = 0;
         }
-        if (p.shelf_y + height + gap <= page_side_) {
+        if (p.shelf_x + width + gap <= p.side && p.shelf_y + height + gap <= p.side) {
             page = static_cast<int>(pages_.size()) - 1;
             x = p.shelf_x + gap;
             y = p.shelf_y + gap;
@@ -202,13 +207,20 @@ bool Font::place(int width, int height, int& page, int& x, int& y) {
             return true;
         }
     }
-    const BackendTexture texture = backend_->create_texture(page_side_, page_side_);
+    int side = page_side(pages_.size());
+    while (side < 1024 && side < backend_->max_texture_size() && (width + gap > side || height + gap > side))
+        side = std::min(1024, side * 2);
+    if (width + gap > side || height + gap > side) return false;
+    const BackendTexture texture = backend_->create_texture(side, side);
     if (!texture) return false;
     // Transparent white, not black, between glyphs: filtering at a glyph's
-    // edge then blends only coverage, never a dark fringe.
-    glyph_texels_.assign(static_cast<std::size_t>(page_side_) * page_side_, 0x00FFFFFFu);
-    backend_->update_texture(texture, 0, 0, page_side_, page_side_, glyph_texels_.data(), page_side_);
-    pages_.push_back({texture, 0, 0, 0});
+    // edge then blends only coverage, never a dark fringe. Filled a band of
+    // rows at a time, so the scratch stays small.
+    const int band = std::min(side, 16);
+    glyph_texels_.assign(static_cast<std::size_t>(side) * band, 0x00FFFFFFu);
+    for (int row = 0; row < side; row += band)
+        backend_->update_texture(texture, 0, row, side, std::min(band, side - row), glyph_texels_.data(), side);
+    pages_.push_back({texture, side, 0, 0, 0});
     return place(width, height, page, x, y);
 }
 
@@ -281,7 +293,6 @@ int Font::DrawTextA(ID3DXSprite* sprite, const char* text_sjis, int count, RECT*
     const bool clip = (format & DT_NOCLIP) == 0;
     const float clip_left = static_cast<float>(rect->left), clip_top = static_cast<float>(rect->top);
     const float clip_right = static_cast<float>(rect->right), clip_bottom = static_cast<float>(rect->bottom);
-    const float texel = 1.0f / static_cast<float>(page_side_);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& line = lines_[i];
         const int line_top = rect->top + static_cast<int>(i) * height_;
@@ -292,6 +303,7 @@ int Font::DrawTextA(ID3DXSprite* sprite, const char* text_sjis, int count, RECT*
             const ShapedGlyph& sg = shaped.glyphs[g];
             const CachedGlyph& cg = glyph(sg.glyph);
             if (cg.page >= 0) {
+                const float texel = 1.0f / static_cast<float>(pages_[cg.page].side);
                 float x0 = static_cast<float>(pen + cg.left) + std::round(sg.x_offset);
                 float y0 = static_cast<float>(baseline - cg.top) - std::round(sg.y_offset);
                 float x1 = x0 + cg.width, y1 = y0 + cg.height;

@@ -43,6 +43,12 @@ public:
     virtual bool draw_triangles(BackendTexture texture, const SpriteVertex* vertices, int vertex_count,
                                 const std::uint16_t* indices, int index_count, BlendMode mode) = 0;
 
+    // Bracket the draws of one flush of the sprite batch, all in one blend
+    // mode: a device whose drawing state is costly to set sets it once here
+    // rather than for every run of triangles.
+    virtual void begin_batch(BlendMode mode) {}
+    virtual void end_batch() {}
+
     // Whether the back buffer can blend; without it the sprite batch draws
     // opaque.
     virtual bool blending_available() const = 0;

@@ -107,6 +107,7 @@ HRESULT SpriteBatch::End() {
                                          static_cast<std::uint16_t>(b + 2), static_cast<std::uint16_t>(b + 3)});
     }
     HRESULT result = S_OK;
+    if (quads > 0) backend_->begin_batch(mode);
     std::size_t first = 0;
     while (first < quads) {
         const BackendTexture texture = quad_textures_[first];
@@ -117,6 +118,7 @@ HRESULT SpriteBatch::End() {
             result = E_FAIL;
         first = last;
     }
+    if (quads > 0) backend_->end_batch();
     vertices_.clear();
     quad_textures_.clear();
     in_pair_ = false;

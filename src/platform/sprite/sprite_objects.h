@@ -20,23 +20,25 @@ void d3dx_debug_message(const char* message);
 // The Linux texture: a backend texture with the CPU copy of every level.
 class ManagedTexture final : public IDirect3DTexture9 {
 public:
-    // Takes the image levels; level 0 goes to the backend.
-    ManagedTexture(RenderBackend* backend, BackendTexture handle, TextureImage image);
+    // Level 0 of the image is on the backend already; the texture keeps
+    // only what it reports about the levels (their texels are freed: the
+    // backend holds the one copy it needs).
+    ManagedTexture(RenderBackend* backend, BackendTexture handle, const TextureImage& image);
     DWORD GetLevelCount() override;
     UINT Release() override;
 
     BackendTexture handle() const { return handle_; }
-    int width() const { return image_.levels.empty() ? 0 : image_.levels[0].width; }
-    int height() const { return image_.levels.empty() ? 0 : image_.levels[0].height; }
-    D3DFORMAT format() const { return image_.has_alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8; }
-    // The CPU copy of a mip level (null past the last).
-    const ArgbImage* level(unsigned index) const;
+    int width() const { return width_; }
+    int height() const { return height_; }
+    D3DFORMAT format() const { return has_alpha_ ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8; }
 
 private:
     ~ManagedTexture() override;
     RenderBackend* backend_;
     BackendTexture handle_;
-    TextureImage image_;
+    int width_, height_;
+    DWORD level_count_;
+    bool has_alpha_;
     UINT references_ = 1;
 };
 

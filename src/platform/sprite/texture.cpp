@@ -1,6 +1,8 @@
 // Textures made from files: the shared loader prepares the image (decode,
 // size, colour key, mip chain) and the platform puts it on the device. On
-// Linux a texture is our own managed texture over the render backend.
+// Linux a texture is our own managed texture over the render backend: level
+// 0 goes to the backend, which keeps the one copy it needs, and the loader's
+// levels are freed once uploaded.
 #include <cstdio>
 
 #include "platform/sprite/render_device.h"
@@ -8,23 +10,24 @@
 
 #if !defined(_WIN32)
 
-ManagedTexture::ManagedTexture(RenderBackend* backend, BackendTexture handle, TextureImage image)
-    : backend_(backend), handle_(handle), image_(std::move(image)) {}
+ManagedTexture::ManagedTexture(RenderBackend* backend, BackendTexture handle, const TextureImage& image)
+    : backend_(backend),
+      handle_(handle),
+      width_(image.levels.empty() ? 0 : image.levels[0].width),
+      height_(image.levels.empty() ? 0 : image.levels[0].height),
+      level_count_(static_cast<DWORD>(image.levels.size())),
+      has_alpha_(image.has_alpha) {}
 
 ManagedTexture::~ManagedTexture() {
     if (backend_ && handle_) backend_->destroy_texture(handle_);
 }
 
-DWORD ManagedTexture::GetLevelCount() { return static_cast<DWORD>(image_.levels.size()); }
+DWORD ManagedTexture::GetLevelCount() { return level_count_; }
 
 UINT ManagedTexture::Release() {
     const UINT left = --references_;
     if (left == 0) delete this;
     return left;
-}
-
-const ArgbImage* ManagedTexture::level(unsigned index) const {
-    return index < image_.levels.size() ? &image_.levels[index] : nullptr;
 }
 
 HRESULT create_texture_from_image(RenderBackend* backend, TextureImage image, IDirect3DTexture9** texture) {
@@ -38,8 +41,8 @@ HRESULT create_texture_from_image(RenderBackend* backend, TextureImage image, ID
         backend->destroy_texture(handle);
         return D3DERR_INVALIDCALL;
     }
-    *texture = new ManagedTexture(backend, handle, std::move(image));
-    return S_OK;
+    *texture = new ManagedTexture(backend, handle, image);
+    return S_OK;  // the image's levels are freed here
 }
 
 HRESULT create_device_texture(IDirect3DDevice9* device, TextureImage image, IDirect3DTexture9** texture) {

@@ -8,8 +8,11 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include "platform/regular_file.h"
 
 const char* image_error_text(ImageError error) {
     switch (error) {
@@ -42,7 +45,40 @@ struct DecodeContext {
     ImageError error = ImageError::None;
     DecodedImage* out = nullptr;
     std::vector<png_bytep> rows;
+    std::size_t largest_allocation = 0;  // of libpng's own, not the image
 };
+
+// libpng's allocations go through here so that a test can see the largest
+// one: a chunk may declare up to 2 GiB, and none may be believed beyond the
+// bytes the file has.
+png_voidp allocate_for_png(png_structp png, png_alloc_size_t size) {
+    if (auto* context = static_cast<DecodeContext*>(png_get_mem_ptr(png)))
+        context->largest_allocation = std::max<std::size_t>(context->largest_allocation, size);
+    return std::malloc(size);
+}
+
+void free_for_png(png_structp, png_voidp pointer) { std::free(pointer); }
+
+std::uint32_t be32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | p[3];
+}
+
+// Walks the chunks up to IEND and checks that each one's declared length
+// fits in the bytes that are left. libpng takes a length at its word and
+// allocates (and zero-fills) that much before it reads a byte of it; some
+// of its limits on ancillary chunks only warn.
+bool chunk_lengths_fit(const std::uint8_t* data, std::size_t size) {
+    std::size_t at = 8;
+    while (at < size) {
+        if (size - at < 12) return false;  // length, type and CRC at least
+        const std::uint32_t length = be32(data + at);
+        if (length > 0x7FFFFFFFu || length > size - at - 12) return false;
+        const bool end = std::memcmp(data + at + 4, "IEND", 4) == 0;
+        at += std::size_t{12} + length;
+        if (end) return true;
+    }
+    return false;  // no IEND: the file was cut
+}
 
 void read_from_memory(png_structp png, png_bytep dest, png_size_t length) {
     auto* context = static_cast<DecodeContext*>(png_get_io_ptr(png));
@@ -84,6 +120,9 @@ bool run_decoder(png_structp png, png_infop info, DecodeContext* context) {
 
     png_set_read_fn(png, context, read_from_memory);
     png_set_chunk_malloc_max(png, 64u << 20);
+    // What libpng only warns about by default (a chunk over its size limit,
+    // bad ancillary data) fails the load: the atlas is ours and is clean.
+    png_set_benign_errors(png, 0);
     png_read_info(png, info);
 
     png_uint_32 width = 0, height = 0;
@@ -130,21 +169,19 @@ ImageError decode_png(const std::uint8_t* data, std::size_t size, DecodedImage& 
 
     // IHDR must come first; its size is judged before libpng allocates for it.
     if (size >= 24 && std::memcmp(data + 12, "IHDR", 4) == 0) {
-        auto be32 = [&](std::size_t at) {
-            return std::uint32_t{data[at]} << 24 | std::uint32_t{data[at + 1]} << 16 | std::uint32_t{data[at + 2]} << 8 |
-                   data[at + 3];
-        };
-        const std::uint32_t width = be32(16), height = be32(20);
+        const std::uint32_t width = be32(data + 16), height = be32(data + 20);
         if (width > static_cast<std::uint32_t>(max_image_side) || height > static_cast<std::uint32_t>(max_image_side) ||
             static_cast<std::size_t>(width) * height > max_image_texels)
             return ImageError::TooLarge;
     }
+    if (!chunk_lengths_fit(data, size)) return ImageError::Corrupt;
 
     DecodeContext context;
     context.reader = MemoryReader{data, size, 0};
     context.out = &out;
 
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &context, on_png_error, on_png_warning);
+    png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &context, on_png_error, on_png_warning,
+                                               &context, allocate_for_png, free_for_png);
     if (!png) return ImageError::OutOfMemory;
     png_infop info = png_create_info_struct(png);
     if (!info) {
@@ -153,6 +190,7 @@ ImageError decode_png(const std::uint8_t* data, std::size_t size, DecodedImage& 
     }
     const bool ok = run_decoder(png, info, &context);
     png_destroy_read_struct(&png, &info, nullptr);
+    png_detail::largest_library_allocation = context.largest_allocation;
     if (!ok) {
         out = DecodedImage{};
         return context.error == ImageError::None ? ImageError::Corrupt : context.error;
@@ -165,29 +203,38 @@ ImageError decode_png(const std::uint8_t* data, std::size_t size, DecodedImage& 
 ImageError decode_png_file(const char* path, DecodedImage& out) {
     out = DecodedImage{};
     if (!path) return ImageError::CannotOpen;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return ImageError::CannotOpen;
+    FileRefusal refusal = FileRefusal::None;
+    std::uint64_t file_size = 0;
+    std::FILE* file = open_regular_file(path, max_png_file_size, &refusal, &file_size);
+    if (!file) return refusal == FileRefusal::TooLarge ? ImageError::TooLarge : ImageError::CannotOpen;
     std::vector<std::uint8_t> bytes;
     ImageError error = ImageError::None;
-    try {
-        std::uint8_t buffer[65536];
-        std::size_t n;
-        // A valid image within the limits compresses far below this.
-        constexpr std::size_t max_file_size = std::size_t{512} << 20;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-            if (bytes.size() + n > max_file_size) {
-                error = ImageError::TooLarge;
-                break;
-            }
-            bytes.insert(bytes.end(), buffer, buffer + n);
+    // The signature first: a file that is no PNG costs eight bytes of
+    // reading, whatever its size.
+    static constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    std::uint8_t signature[8];
+    if (std::fread(signature, 1, sizeof signature, file) != sizeof signature ||
+        std::memcmp(signature, kPngSignature, sizeof signature) != 0) {
+        error = std::ferror(file) ? ImageError::CannotOpen : ImageError::NotPng;
+    } else {
+        try {
+            bytes.resize(static_cast<std::size_t>(file_size));
+            std::memcpy(bytes.data(), signature, sizeof signature);
+            const std::size_t rest = bytes.size() - sizeof signature;
+            const std::size_t got = std::fread(bytes.data() + sizeof signature, 1, rest, file);
+            if (std::ferror(file)) error = ImageError::CannotOpen;
+            bytes.resize(sizeof signature + got);  // a file that shrank meanwhile reads as cut
+        } catch (const std::bad_alloc&) {
+            error = ImageError::OutOfMemory;
         }
-        if (error == ImageError::None && std::ferror(file)) error = ImageError::CannotOpen;
-    } catch (const std::bad_alloc&) {
-        error = ImageError::OutOfMemory;
     }
     std::fclose(file);
     if (error != ImageError::None) return error;
     return decode_png(bytes.data(), bytes.size(), out);
+}
+
+namespace png_detail {
+std::size_t largest_library_allocation = 0;
 }
 
 std::uint32_t round_up_to_power_of_two(std::uint32_t n) {
@@ -256,11 +303,21 @@ ArgbImage resize_triangle(const ArgbImage& source, int width, int height) {
     ArgbImage out;
     if (width <= 0 || height <= 0 || source.width <= 0 || source.height <= 0) return out;
 
-    // Horizontal pass into floats, then vertical pass into texels.
+    // Horizontal pass into floats, then vertical pass into texels. Only the
+    // source rows that the current output row's taps reach are kept
+    // filtered, in a ring: the taps' first rows never go back, so each
+    // source row is filtered once. A whole float copy of the widened image
+    // would be four times the size of the result.
     const std::vector<Tap> xtaps = tent_taps(source.width, width);
     const std::vector<Tap> ytaps = tent_taps(source.height, height);
-    std::vector<Rgba> mid(static_cast<std::size_t>(width) * source.height);
-    for (int y = 0; y < source.height; ++y) {
+    std::size_t ring_rows = 1;
+    for (const Tap& tap : ytaps) ring_rows = std::max(ring_rows, tap.weights.size());
+    std::vector<Rgba> ring(ring_rows * static_cast<std::size_t>(width));
+    std::vector<int> ring_source(ring_rows, -1);  // which source row each slot holds
+    auto filtered_row = [&](int y) -> const Rgba* {
+        const std::size_t slot = static_cast<std::size_t>(y) % ring_rows;
+        Rgba* mid = &ring[slot * static_cast<std::size_t>(width)];
+        if (ring_source[slot] == y) return mid;
         const std::uint32_t* row = &source.texels[static_cast<std::size_t>(y) * source.width];
         for (int x = 0; x < width; ++x) {
             const Tap& tap = xtaps[x];
@@ -269,18 +326,23 @@ ArgbImage resize_triangle(const ArgbImage& source, int width, int height) {
                 const Rgba s = unpack(row[tap.first + k]);
                 for (int i = 0; i < 4; ++i) acc.c[i] += s.c[i] * tap.weights[k];
             }
-            mid[static_cast<std::size_t>(y) * width + x] = acc;
+            mid[x] = acc;
         }
-    }
+        ring_source[slot] = y;
+        return mid;
+    };
+
     out.width = width;
     out.height = height;
     out.texels.resize(static_cast<std::size_t>(width) * height);
+    std::vector<const Rgba*> rows(ring_rows);
     for (int y = 0; y < height; ++y) {
         const Tap& tap = ytaps[y];
+        for (std::size_t k = 0; k < tap.weights.size(); ++k) rows[k] = filtered_row(tap.first + static_cast<int>(k));
         for (int x = 0; x < width; ++x) {
             float acc[4] = {0, 0, 0, 0};
             for (std::size_t k = 0; k < tap.weights.size(); ++k) {
-                const Rgba& s = mid[static_cast<std::size_t>(tap.first + k) * width + x];
+                const Rgba& s = rows[k][x];
                 for (int i = 0; i < 4; ++i) acc[i] += s.c[i] * tap.weights[k];
             }
             out.texels[static_cast<std::size_t>(y) * width + x] = pack(acc);

@@ -29,6 +29,9 @@ const char* image_error_text(ImageError error);
 
 constexpr int max_image_side = 8192;
 constexpr std::size_t max_image_texels = std::size_t{8192} * 4096;  // 128 MiB of ARGB
+// A PNG within the limits is at most about its raw size (incompressible data
+// stored uncompressed); larger files are refused before a byte is read.
+constexpr std::uint64_t max_png_file_size = std::uint64_t{max_image_texels} * 4 + (std::uint64_t{32} << 20);
 
 struct DecodedImage {
     ArgbImage image;
@@ -38,7 +41,14 @@ struct DecodedImage {
 // Any PNG colour type and bit depth, interlaced or not, ends as 8-bit ARGB;
 // images without alpha read as opaque.
 ImageError decode_png(const std::uint8_t* data, std::size_t size, DecodedImage& out);
+// Opens only a regular file of at most max_png_file_size (a FIFO, device or
+// directory is CannotOpen) and reads past the signature only for a PNG.
 ImageError decode_png_file(const char* path, DecodedImage& out);
+
+namespace png_detail {
+// The largest block libpng allocated during the last decode_png, for tests.
+extern std::size_t largest_library_allocation;
+}
 
 // 1, 2, 4, ... the first power of two not below n (n = 0 gives 1).
 std::uint32_t round_up_to_power_of_two(std::uint32_t n);

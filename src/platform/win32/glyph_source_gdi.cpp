@@ -7,6 +7,7 @@
 #include <usp10.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -33,16 +34,69 @@ std::string to_utf8(const std::wstring& wide) {
     return utf8;
 }
 
+// The family of the face GDI really chose for the font selected into dc.
+// The face name a font is asked by (GetTextFaceW) stays the game's even
+// when the system substitutes another face for it; the outline metrics
+// name the face itself.
+std::wstring chosen_family(HDC dc) {
+    std::wstring family;
+    if (const UINT size = GetOutlineTextMetricsW(dc, 0, nullptr); size >= sizeof(OUTLINETEXTMETRICW)) {
+        std::vector<BYTE> buffer(size);
+        auto* outline = reinterpret_cast<OUTLINETEXTMETRICW*>(buffer.data());
+        if (GetOutlineTextMetricsW(dc, size, outline)) {
+            // The name's offset from the record's start, not a pointer.
+            const auto offset = reinterpret_cast<std::uintptr_t>(outline->otmpFamilyName);
+            if (offset >= sizeof(OUTLINETEXTMETRICW) && offset < size)
+                family.assign(reinterpret_cast<const wchar_t*>(buffer.data() + offset),
+                              wcsnlen(reinterpret_cast<const wchar_t*>(buffer.data() + offset),
+                                      (size - offset) / sizeof(wchar_t)));
+        }
+    }
+    if (family.empty()) {
+        wchar_t face[LF_FACESIZE] = {};
+        GetTextFaceW(dc, LF_FACESIZE, face);
+        family = face;
+    }
+    return family;
+}
+
+// The faces the game names, by their Japanese and English names, and each
+// one's cell height in ems. The game's captions leave blanks where these
+// faces' glyphs fall. Where another face stands in for one of them (Wine
+// maps them to the IPA faces), the stand-in is sized by the named face's em
+// rather than by its own cell, so texts keep their places, as on Linux.
+struct NamedFace {
+    const wchar_t* japanese;
+    const wchar_t* english;
+    double cell_per_em;
+};
+constexpr NamedFace kNamedFaces[] = {
+    {L"ＭＳ 明朝", L"MS Mincho", 1.0},
+    {L"ＭＳ ゴシック", L"MS Gothic", 1.0},
+    {L"メイリオ", L"Meiryo", 1.5},
+};
+
+const NamedFace* named_face(const std::wstring& face) {
+    for (const NamedFace& f : kNamedFaces)
+        if (face == f.japanese || face == f.english) return &f;
+    return nullptr;
+}
+
+HFONT make_font(int height, UINT weight, const std::wstring& face) {
+    return CreateFontW(height, 0, 0, 0, static_cast<int>(weight), FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       face.c_str());
+}
+
 class GdiSource final : public GlyphSource {
 public:
-    GdiSource(HDC dc, HFONT font, HGDIOBJ previous) : dc_(dc), font_(font), previous_(previous) {
+    GdiSource(HDC dc, HFONT font, HGDIOBJ previous, const std::wstring& family, int cell, int ascent)
+        : dc_(dc), font_(font), previous_(previous) {
         TEXTMETRICW metrics{};
         GetTextMetricsW(dc_, &metrics);
-        wchar_t face[LF_FACESIZE] = {};
-        GetTextFaceW(dc_, LF_FACESIZE, face);
-        description_.family = to_utf8(face);
-        description_.height = metrics.tmHeight;
-        description_.ascent = metrics.tmAscent;
+        description_.family = to_utf8(family);
+        description_.height = cell;
+        description_.ascent = ascent;
         description_.bold = metrics.tmWeight >= FW_SEMIBOLD;
     }
     ~GdiSource() override {
@@ -182,9 +236,7 @@ HRESULT create_glyph_source(int height, UINT weight, const char* face_sjis, std:
     if (face.size() >= LF_FACESIZE) return D3DERR_INVALIDCALL;
     if (height == 0) height = 16;
     // A positive height is the cell height, as the game means it.
-    HFONT font = CreateFontW(height, 0, 0, 0, static_cast<int>(weight), FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             face.c_str());
+    HFONT font = make_font(height, weight, face);
     if (!font) return E_FAIL;
     HDC dc = CreateCompatibleDC(nullptr);
     if (!dc) {
@@ -192,6 +244,26 @@ HRESULT create_glyph_source(int height, UINT weight, const char* face_sjis, std:
         return E_FAIL;
     }
     HGDIOBJ previous = SelectObject(dc, font);
-    out = std::make_unique<GdiSource>(dc, font, previous);
+    std::wstring family = chosen_family(dc);
+    const NamedFace* named = named_face(face);
+    const bool stand_in = height > 0 && named && family != named->japanese && family != named->english;
+    if (stand_in) {
+        if (HFONT em_sized = make_font(-static_cast<int>(std::lround(height / named->cell_per_em)), weight, face)) {
+            SelectObject(dc, em_sized);
+            DeleteObject(font);
+            font = em_sized;
+            family = chosen_family(dc);
+        }
+    }
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    // The cell is the game's height; a stand-in keeps its own split of the
+    // cell into ascent and descent. GDI may round a face's ascent and
+    // descent to a pixel less than the height asked for.
+    const int cell = height > 0 ? height : metrics.tmHeight;
+    int ascent = metrics.tmAscent;
+    if (stand_in && metrics.tmHeight > 0)
+        ascent = static_cast<int>(std::lround(static_cast<double>(cell) * metrics.tmAscent / metrics.tmHeight));
+    out = std::make_unique<GdiSource>(dc, font, previous, family, cell, ascent);
     return S_OK;
 }

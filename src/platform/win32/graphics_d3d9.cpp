@@ -109,12 +109,20 @@ public:
             const SpriteVertex& s = vertices[i];
             vertices_[i] = {s.x, s.y, 0.0f, s.colour, s.u, s.v};
         }
-        set_sprite_state(mode);
+        // Within a flush of the sprite batch the state is already set.
+        if (!in_batch_ || mode != batch_mode_) set_sprite_state(mode);
         device_->SetTexture(0, e->texture);
         return SUCCEEDED(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(vertex_count),
                                                           static_cast<UINT>(index_count / 3), indices,
                                                           D3DFMT_INDEX16, vertices_.data(), sizeof(SpriteVertexD3D)));
     }
+
+    void begin_batch(BlendMode mode) override {
+        set_sprite_state(mode);
+        in_batch_ = true;
+        batch_mode_ = mode;
+    }
+    void end_batch() override { in_batch_ = false; }
 
     bool blending_available() const override { return can_blend_; }
     int max_texture_size() const override { return max_side_; }
@@ -185,9 +193,9 @@ private:
                                                           desc.Format));
     }
 
-    // The state of the game's sprite batch, set for every run of triangles
-    // (nothing is saved or restored): screen-space quads, texture times
-    // vertex colour, blended over the back buffer.
+    // The state of the game's sprite batch, set once for every flush of the
+    // batch (nothing is saved or restored): screen-space quads, texture
+    // times vertex colour, blended over the back buffer.
     void set_sprite_state(BlendMode mode) {
         IDirect3DDevice9* d = device_;
         const bool blend = mode == BlendMode::AlphaBlend;
@@ -263,6 +271,8 @@ private:
     bool alpha_test_ = true;
     bool anisotropic_ = false;
     bool mip_linear_ = true;
+    bool in_batch_ = false;
+    BlendMode batch_mode_ = BlendMode::AlphaBlend;
 };
 
 // One backend per device the game made; in practice exactly one.

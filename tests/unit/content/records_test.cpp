@@ -6,9 +6,20 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <future>
 #include <limits>
+#include <random>
 
 #include "content_test_support.h"
 #include "scenes/game_state.h"
@@ -211,3 +222,143 @@ TEST_F(RecordFile, PathsOtherThanTheGameFolderWork) {
 }
 
 }  // namespace
+
+// What a user or a mishap may leave at the record file's name: the game
+// neither hangs on it nor loses the times it has.
+namespace {
+
+class RecordFileOddities : public RecordFile {};
+
+TEST_F(RecordFileOddities, ReadOnlyFileIsKeptAndMemoryKeepsTheNewTime) {
+    const std::string old = bytes({10, 0, 20, 0});
+    write_bytes(kRecord, old);
+    std::filesystem::permissions(kRecord, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                              std::filesystem::perms::others_read);
+    const auto inode_before = std::filesystem::status(kRecord).permissions();
+    game.best_seconds[0] = 61.0;
+    game.best_seconds[1] = -5.0;  // would be clamped if the file had opened
+    save_records();
+    EXPECT_EQ(read_bytes(kRecord), old);
+    EXPECT_EQ(std::filesystem::status(kRecord).permissions(), inode_before) << "the file was replaced";
+    EXPECT_FALSE(std::filesystem::exists(kTemporary));
+    EXPECT_EQ(game.best_seconds[0], 61.0);
+    EXPECT_EQ(game.best_seconds[1], -5.0);
+
+    // Made writable again, the same save goes through.
+    std::filesystem::permissions(kRecord, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    save_records();
+    EXPECT_EQ(read_bytes(kRecord), bytes({1, 1, 59, 59}));
+}
+
+TEST_F(RecordFileOddities, DirectoryIsAFileThatCannotBeOpened) {
+    std::filesystem::create_directory(kRecord);
+    game.best_seconds[0] = 125.0;
+    game.best_seconds[1] = 300.0;
+    load_records();
+    EXPECT_EQ(game.best_seconds[0], 125.0);
+    EXPECT_EQ(game.best_seconds[1], 300.0);
+
+    game.best_seconds[1] = 200.5;
+    save_records();
+    EXPECT_TRUE(std::filesystem::is_directory(kRecord));
+    EXPECT_FALSE(std::filesystem::exists(kTemporary));
+    EXPECT_EQ(game.best_seconds[1], 200.5);
+}
+
+// FIFOs, devices and symbolic links as a Linux user meets them.
+#if !defined(_WIN32)
+TEST_F(RecordFileOddities, FifoNeitherBlocksReadingNorWriting) {
+    ASSERT_EQ(mkfifo(kRecord, 0600), 0);
+    game.best_seconds[0] = 90.0;
+    // Run in a thread so that a blocking open fails the test instead of
+    // hanging it; a writer is then opened to set the reader free.
+    auto load = std::async(std::launch::async, [] { load_records(); });
+    if (load.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        const int unblock = open(kRecord, O_WRONLY | O_NONBLOCK);
+        load.wait();
+        if (unblock >= 0) close(unblock);
+        FAIL() << "load_records waited on the FIFO for 10 s";
+    }
+    EXPECT_EQ(game.best_seconds[0], 90.0);
+
+    auto save = std::async(std::launch::async, [] { save_records(); });
+    ASSERT_EQ(save.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "save_records blocked";
+    std::filesystem::file_status status = std::filesystem::symlink_status(kRecord);
+    EXPECT_EQ(status.type(), std::filesystem::file_type::fifo);
+    EXPECT_EQ(game.best_seconds[0], 90.0);
+}
+
+TEST_F(RecordFileOddities, LinkToAnEndlessDeviceReadsAsMissing) {
+    std::filesystem::create_symlink("/dev/zero", kRecord);
+    game.best_seconds[0] = 70.0;
+    game.best_seconds[1] = 80.0;
+    load_records();  // /dev/zero would read as 0, 0: "no record" for both
+    EXPECT_EQ(game.best_seconds[0], 70.0);
+    EXPECT_EQ(game.best_seconds[1], 80.0);
+}
+
+TEST_F(RecordFileOddities, DanglingLinkReadsAsMissingAndSavingMakesAFile) {
+    std::filesystem::create_symlink("nowhere.dat", kRecord);
+    game.best_seconds[0] = 70.0;
+    load_records();
+    EXPECT_EQ(game.best_seconds[0], 70.0);
+    save_records();
+    game.best_seconds[0] = 3599.0;
+    load_records();
+    EXPECT_EQ(game.best_seconds[0], 70.0);
+}
+
+#endif  // !defined(_WIN32)
+
+TEST_F(RecordFileOddities, AnySizeFrom0To100BytesReadsThePrefixAsDesigned) {
+    for (int size = 0; size <= 100; ++size) {
+        std::string data;
+        for (int i = 0; i < size; ++i) data += static_cast<char>((i * 37 + size) & 0xFF);
+        load_from_bytes(data);
+        for (int mode = 0; mode < 2; ++mode) {
+            const int minutes = 2 * mode < size ? static_cast<unsigned char>(data[2 * mode]) : -1;
+            const int seconds = 2 * mode + 1 < size ? static_cast<unsigned char>(data[2 * mode + 1]) : -1;
+            const double sum = 60.0 * minutes + seconds;
+            const double want = (sum > 0 && sum < 3599) ? sum : 3599.0;
+            EXPECT_EQ(game.best_seconds[mode], want) << size << " bytes, mode " << mode;
+        }
+    }
+}
+
+}  // namespace
+
+#if !defined(_WIN32)
+namespace {
+
+// A save killed at any moment leaves either the old file or the new one,
+// whole: never a torn or empty record file.
+TEST_F(RecordFile, KilledInTheMiddleOfSavesNeverLeavesATornFile) {
+    const std::string first = bytes({1, 2, 3, 4});
+    write_bytes(kRecord, first);
+    std::mt19937 random(20261208);
+    int killed_while_saving = 0;
+    for (int round = 0; round < 300; ++round) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // Alternates between two records as fast as it can.
+            for (int i = 0;; ++i) {
+                game.best_seconds[0] = (i % 2) ? 61.0 : 62.0;
+                game.best_seconds[1] = (i % 2) ? 121.0 : 122.0;
+                save_records();
+            }
+        }
+        usleep(static_cast<useconds_t>(random() % 3000));
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        killed_while_saving += WIFSIGNALED(status);
+        const std::string now = read_bytes(kRecord);
+        ASSERT_TRUE(now == first || now == bytes({1, 1, 2, 1}) || now == bytes({1, 2, 2, 2}))
+            << "round " << round << ": the record file holds " << now.size() << " bytes";
+    }
+    EXPECT_EQ(killed_while_saving, 300);
+}
+
+}  // namespace
+#endif  // !defined(_WIN32)

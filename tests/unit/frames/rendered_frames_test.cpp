@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sdl/graphics_sdl.h"
 #include "scenes/game_state.h"
 #include "support/game_harness.h"
 
@@ -88,10 +89,17 @@ void check_frame(const std::string& name) {
 class RenderedFrames : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The references were drawn on the OpenGL path (linear filtering at
+        // fractional positions); without a GPU the game itself would take
+        // the software renderer, whose moving pieces land on whole pixels.
+        sdl_graphics_allow_software_gl(true);
         ASSERT_TRUE(harness::start_game(3));
         harness::wait_ms(300);
     }
-    void TearDown() override { harness::stop_game(); }
+    void TearDown() override {
+        harness::stop_game();
+        sdl_graphics_allow_software_gl(false);
+    }
 
     void start_mode(int mode) {
         click_at(mode == Mascot ? 640 : 384, 632);

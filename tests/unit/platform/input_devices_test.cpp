@@ -15,13 +15,14 @@ extern IDirectInputDevice8A* mouse_device;
 
 namespace {
 
-LRESULT plain_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+LRESULT CALLBACK plain_proc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
 
 class InputDevices : public ::testing::Test {
 protected:
     void SetUp() override {
         clear_faults();
         WNDCLASSEXA wc{};
+        wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = plain_proc;
         wc.lpszClassName = "InputTest";
         ASSERT_TRUE(RegisterClassExA(&wc));
@@ -75,8 +76,8 @@ TEST(InputSystem, RefusesAWrongVersionAndMisusedDevices) {
     ASSERT_GE(input->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr), 0);
     // A keyboard takes the keyboard format only, and a cooperative level
     // needs a window and exactly one of each pair of flags.
-    EXPECT_LT(keyboard->SetDataFormat(c_dfDIMouse2), 0);
-    EXPECT_GE(keyboard->SetDataFormat(c_dfDIKeyboard), 0);
+    EXPECT_LT(keyboard->SetDataFormat(&c_dfDIMouse2), 0);
+    EXPECT_GE(keyboard->SetDataFormat(&c_dfDIKeyboard), 0);
     EXPECT_LT(keyboard->SetCooperativeLevel(nullptr, DISCL_FOREGROUND | DISCL_NONEXCLUSIVE), 0);
     DIPROPDWORD bad{};
     bad.diph.dwSize = 99;

@@ -2,9 +2,13 @@
 // where a file or the audio device is missing, and the start-up failure.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
+#include <future>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -110,6 +114,87 @@ TEST_F(SoundEffects, AMissingFileSilencesOnlyThatEffect) {
     EXPECT_NE(effect_states[PickUp], nullptr);
     play_sound_effect(7);  // not an effect
     play_sound_effect(-1);
+}
+
+// What may lie at a wave's name instead of a wave: each silences only its
+// own effect, and none of them holds start-up up.
+TEST_F(SoundEffects, SpecialAndBrokenFilesSilenceOnlyTheirEffect) {
+    write_all_but(-1);
+    const fs::path game = dir / "game";
+    fs::remove(game / "wave00.wav");
+    ASSERT_EQ(mkfifo((game / "wave00.wav").c_str(), 0600), 0);  // would block the open
+    fs::remove(game / "wave01.wav");
+    fs::create_symlink("/dev/zero", game / "wave01.wav");  // would be read without end
+    fs::remove(game / "wave02.wav");
+    fs::create_directory(game / "wave02.wav");
+    {
+        std::ofstream garbage(game / "wave03.wav", std::ios::binary | std::ios::trunc);
+        garbage << "RIFF\x10\0\0\0WAVEfmt garbage that is no wave";
+    }
+    // wave04.wav stays a good wave.
+    auto started = std::async(std::launch::async, [] { return init_sound(); });
+    if (started.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+        const int unblock = open((game / "wave00.wav").c_str(), O_WRONLY | O_NONBLOCK);
+        started.wait();
+        if (unblock >= 0) close(unblock);
+        FAIL() << "init_sound did not return within 20 s";
+    }
+    ASSERT_EQ(started.get(), 0);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(effect_segments[i], nullptr) << "wave0" << i;
+    EXPECT_NE(effect_segments[4], nullptr);
+}
+
+TEST_F(SoundEffects, EmptyAndOversizedWavesAreSilent) {
+    write_all_but(-1);
+    const fs::path game = dir / "game";
+    { std::ofstream empty(game / "wave01.wav", std::ios::binary | std::ios::trunc); }
+    // A sparse 64 MiB file that begins as a wave: larger than any effect.
+    fs::copy_file(game / "wave02.wav", game / "big.wav");
+    fs::resize_file(game / "big.wav", std::uintmax_t{64} << 20);
+    fs::rename(game / "big.wav", game / "wave02.wav");
+    ASSERT_EQ(init_sound(), 0);
+    EXPECT_EQ(effect_segments[1], nullptr);
+    EXPECT_EQ(effect_segments[2], nullptr);
+    EXPECT_NE(effect_segments[3], nullptr);
+}
+
+// A PCM wave of any channel count, rate and sample width (8 or 16 bits),
+// a fifth of a second of a square tone.
+void write_pcm(const fs::path& path, int channels, int rate, int bits) {
+    const int frames = rate / 5, width = bits / 8;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    const std::uint32_t data = static_cast<std::uint32_t>(frames * channels * width);
+    out.write("RIFF", 4);
+    u32(36 + data);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(static_cast<std::uint16_t>(channels));
+    u32(static_cast<std::uint32_t>(rate));
+    u32(static_cast<std::uint32_t>(rate * channels * width));
+    u16(static_cast<std::uint16_t>(channels * width));
+    u16(static_cast<std::uint16_t>(bits));
+    out.write("data", 4);
+    u32(data);
+    for (int i = 0; i < frames * channels; ++i) {
+        const bool high = (i / channels / 40) % 2 == 0;
+        if (bits == 8) out.put(static_cast<char>(high ? 200 : 56));
+        else u16(static_cast<std::uint16_t>(high ? 9000 : -9000));
+    }
+}
+
+TEST_F(SoundEffects, WavesOfOtherRatesWidthsAndChannelsLoad) {
+    write_all_but(-1);
+    const fs::path game = dir / "game";
+    write_pcm(game / "wave00.wav", 1, 11025, 8);
+    write_pcm(game / "wave01.wav", 2, 48000, 16);
+    write_pcm(game / "wave02.wav", 2, 8000, 8);
+    ASSERT_EQ(init_sound(), 0);
+    for (int i = 0; i < 3; ++i) EXPECT_NE(effect_segments[i], nullptr) << "wave0" << i;
+    play_sound_effect(1);
+    EXPECT_NE(effect_states[1], nullptr);
 }
 
 TEST_F(SoundEffects, NoAudioDeviceStartsSilently) {

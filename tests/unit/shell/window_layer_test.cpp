@@ -15,8 +15,13 @@ namespace {
 
 std::vector<MSG> seen;
 
-LRESULT recording_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    seen.push_back(MSG{window, message, wparam, lparam});
+LRESULT CALLBACK recording_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    MSG msg{};
+    msg.hwnd = window;
+    msg.message = message;
+    msg.wParam = wparam;
+    msg.lParam = lparam;
+    seen.push_back(msg);
     if (message == WM_DESTROY) PostQuitMessage(0);
     return DefWindowProcA(window, message, wparam, lparam);
 }
@@ -27,6 +32,7 @@ protected:
         clear_faults();
         seen.clear();
         WNDCLASSEXA wc{};
+        wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = recording_proc;
         wc.lpszClassName = "TestClass";
         ASSERT_TRUE(RegisterClassExA(&wc));
@@ -96,8 +102,13 @@ TEST_F(WindowLayer, TitleIsDecodedFromCodePage932) {
 
 TEST_F(WindowLayer, OnlyOneWindowAndOneClassName) {
     WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = recording_proc;
     wc.lpszClassName = "TestClass";
+    EXPECT_FALSE(RegisterClassExA(&wc));
+    // A class record of the wrong size is refused, as Windows refuses it.
+    wc.lpszClassName = "OtherClass";
+    wc.cbSize = 0;
     EXPECT_FALSE(RegisterClassExA(&wc));
     EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", 0, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr),
               nullptr);
@@ -176,13 +187,14 @@ TEST_F(WindowLayer, ClosingDestroysTheWindowAndEndsTheLoop) {
 TEST(WindowFaults, InjectedFailuresRefuseClassAndWindow) {
     clear_faults();
     WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = recording_proc;
     wc.lpszClassName = "FaultClass";
-    set_fault(Fault::RegisterClass, true);
+    set_fault(Fault::ClassRegistration, true);
     EXPECT_FALSE(RegisterClassExA(&wc));
     clear_faults();
     ASSERT_TRUE(RegisterClassExA(&wc));
-    set_fault(Fault::CreateWindow, true);
+    set_fault(Fault::WindowCreation, true);
     EXPECT_EQ(CreateWindowExA(0, "FaultClass", "", WS_OVERLAPPEDWINDOW, 0, 0, 1042, 812, nullptr, nullptr,
                               nullptr, nullptr),
               nullptr);
@@ -206,13 +218,27 @@ TEST(MessageBoxes, CaptionAndTextAreDecodedAndObserved) {
     set_message_boxes_suppressed(false);
 }
 
+TEST(Resources, Icon101InBothSizesAndTheArrowCursor) {
+    HICON large = LoadIconA(platform_instance(), MAKEINTRESOURCEA(101));
+    auto small = static_cast<HICON>(
+        LoadImageA(platform_instance(), MAKEINTRESOURCEA(101), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    ASSERT_NE(large, nullptr);
+    ASSERT_NE(small, nullptr);
+    EXPECT_NE(large, small);
+    EXPECT_EQ(LoadIconA(platform_instance(), MAKEINTRESOURCEA(102)), nullptr);  // no such resource
+    EXPECT_EQ(LoadImageA(platform_instance(), MAKEINTRESOURCEA(101), IMAGE_ICON, 48, 48, LR_DEFAULTCOLOR), nullptr);
+    EXPECT_NE(LoadCursorA(nullptr, IDC_ARROW), nullptr);
+}
+
 TEST(CurrentDirectory, ReportsTheSizeNeededWhenTheBufferIsShort) {
     char buffer[4];
     DWORD needed = GetCurrentDirectoryA(sizeof(buffer), buffer);
     ASSERT_GT(needed, 4u);
     std::vector<char> big(needed);
     EXPECT_EQ(GetCurrentDirectoryA(needed, big.data()), needed - 1);
-    EXPECT_EQ(ansi_to_utf16("game/wave00.wav"), u"game/wave00.wav");
+    WCHAR wide[260];
+    EXPECT_EQ(MultiByteToWideChar(CP_ACP, 0, "game/wave00.wav", -1, wide, 260), 16);
+    EXPECT_EQ(std::u16string(wide), u"game/wave00.wav");
 }
 
 }  // namespace

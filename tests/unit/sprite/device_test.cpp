@@ -7,6 +7,8 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -68,6 +70,7 @@ protected:
         if (d3d) d3d->Release();
         if (window_.sdl) SDL_DestroyWindow(window_.sdl);
         sdl_graphics_refuse_renderers(RefuseNone);
+        sdl_graphics_allow_software_gl(false);
     }
 
     HWND window() { return &window_; }
@@ -96,7 +99,7 @@ protected:
 
 using DeviceCreation = SdlWindowFixture;
 
-TEST_F(DeviceCreation, FirstAttemptTakesTheClientSizeAndWritesItBack) {
+TEST_F(DeviceCreation, FirstAttemptTakesTheGameSizeAndWritesItBack) {
     const int failed = create_like_the_game(d3d, window(), params, &device);
     ASSERT_LT(failed, 3);
     ASSERT_NE(device, nullptr);
@@ -120,6 +123,66 @@ TEST_F(DeviceCreation, WhenEveryKindIsRefusedAllThreeAttemptsFailAndTheWindowSta
     sdl_graphics_refuse_renderers(RefuseNone);
     EXPECT_LT(create_like_the_game(d3d, window(), params, &device), 3);
     EXPECT_NE(device, nullptr);
+}
+
+// A tiling window manager may have resized the window before the device is
+// made: the back buffer is still the game's 1024 x 768 picture.
+TEST_F(DeviceCreation, TheBackBufferIsTheGameSizeWhateverTheWindowSizeAtCreation) {
+    for (auto [w, h] : {std::pair{800, 600}, std::pair{1600, 1000}}) {
+        SDL_SetWindowSize(window_.sdl, w, h);
+        params = game_params(window());
+        ASSERT_LT(create_like_the_game(d3d, window(), params, &device), 3);
+        EXPECT_EQ(params.BackBufferWidth, 1024u) << "window " << w << " x " << h;
+        EXPECT_EQ(params.BackBufferHeight, 768u) << "window " << w << " x " << h;
+        std::vector<std::uint32_t> pixels;
+        int bw = 0, bh = 0;
+        ASSERT_TRUE(read_back_buffer(device, pixels, bw, bh));
+        EXPECT_EQ(bw, 1024);
+        EXPECT_EQ(bh, 768);
+        device->Release();
+        device = nullptr;
+    }
+}
+
+namespace {
+// Whether a library of the OpenGL stack is mapped into this process.
+bool gl_stack_mapped() {
+    std::FILE* maps = std::fopen("/proc/self/maps", "r");
+    if (!maps) return false;
+    char line[512];
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, maps))
+        found = std::strstr(line, "libLLVM") || std::strstr(line, "_dri.so") || std::strstr(line, "libGLX_mesa") ||
+                std::strstr(line, "libEGL_mesa");
+    std::fclose(maps);
+    return found;
+}
+}  // namespace
+
+// Without a GPU the "accelerated" renderer would be OpenGL on a software
+// rasteriser: slower than SDL's own software renderer and tens of MiB of
+// libraries. The game's hardware attempts fail, the reference kind takes
+// the software renderer, and no OpenGL library is loaded for its window.
+TEST_F(DeviceCreation, WithOnlyASoftwareOpenGLTheGameGetsTheSoftwareRendererWithoutOpenGL) {
+    if (!only_software_gl_here()) GTEST_SKIP() << "this machine has a GPU render node";
+    const bool mapped_before = gl_stack_mapped();
+    EXPECT_EQ(create_like_the_game(d3d, window(), params, &device), 2);
+    ASSERT_NE(device, nullptr);
+    EXPECT_STREQ(sdl_graphics_renderer_name(device), "software");
+    EXPECT_STREQ(SDL_GetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION), "0");
+    // Draw and present once, so the window's surface exists too.
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, blue, 1.0f, 0);
+    EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
+    if (!mapped_before) EXPECT_FALSE(gl_stack_mapped()) << "an OpenGL library was loaded";
+}
+
+TEST(SoftwareOpenGL, MesaToldToRasteriseOnTheCpuCountsAsNoGpu) {
+    setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+    EXPECT_TRUE(only_software_gl_here());
+    unsetenv("LIBGL_ALWAYS_SOFTWARE");
+    setenv("GALLIUM_DRIVER", "llvmpipe", 1);
+    EXPECT_TRUE(only_software_gl_here());
+    unsetenv("GALLIUM_DRIVER");
 }
 
 TEST_F(DeviceCreation, BadArgumentsAreInvalidCalls) {
@@ -148,6 +211,9 @@ protected:
         SdlWindowFixture::SetUp();
         if (::testing::Test::HasFatalFailure()) return;
         const bool software = GetParam() == Kind::Software;
+        // The OpenGL path is tested even where OpenGL only runs on the CPU
+        // (the game itself would not take it there).
+        if (!software) sdl_graphics_allow_software_gl(true);
         const HRESULT made =
             software ? d3d->CreateDevice(0, D3DDEVTYPE_REF, window(), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device)
                      : d3d->CreateDevice(0, D3DDEVTYPE_HAL, window(), D3DCREATE_HARDWARE_VERTEXPROCESSING, &params,

@@ -2,7 +2,12 @@
 // under "初期化失敗" and start-up stops; a missing controller changes
 // nothing; a bad atlas file is a graphics failure, never a crash.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <future>
 
 #include <filesystem>
 #include <fstream>
@@ -44,6 +49,8 @@ protected:
         fs::remove_all(dir);
     }
 
+    friend int test_start(StartUp& test) { return test.start(); }
+
     // Runs start-up; on success shuts down again. Returns start_up's result.
     int start() {
         int ok = start_up(platform_instance());
@@ -70,12 +77,12 @@ TEST_F(StartUp, SucceedsWithEveryStageAndNoController) {
 }
 
 TEST_F(StartUp, WindowFailures) {
-    set_fault(Fault::RegisterClass, true);
+    set_fault(Fault::ClassRegistration, true);
     EXPECT_EQ(start(), 0);
     expect_failure_message("アプリケーションの初期化を失敗しました");
     clear_faults();
     boxes.clear();
-    set_fault(Fault::CreateWindow, true);
+    set_fault(Fault::WindowCreation, true);
     EXPECT_EQ(start(), 0);
     expect_failure_message("アプリケーションの初期化を失敗しました");
 }
@@ -145,6 +152,75 @@ TEST_F(StartUp, ABadAtlasFileIsAGraphicsFailure) {
     fs::remove(atlas);
     EXPECT_EQ(start(), 0);
     expect_failure_message("DirectX Graphicsの初期化を失敗しました");
+}
+
+// Runs start-up in a thread so that a start-up that waits forever fails
+// the test; `unblock` then sets it free (it opens the FIFO's other end).
+template <typename Unblock>
+int start_within(StartUp& test, int seconds, Unblock unblock, bool& waited) {
+    auto started = std::async(std::launch::async, [&test] { return test_start(test); });
+    waited = started.wait_for(std::chrono::seconds(seconds)) != std::future_status::ready;
+    if (waited) unblock();
+    return started.get();
+}
+
+TEST_F(StartUp, AtlasCutAnywhereOrNotAFileIsAGraphicsFailure) {
+    const fs::path atlas = dir / "game" / "bitmap.png";
+    std::vector<char> good;
+    {
+        std::ifstream in(atlas, std::ios::binary);
+        good.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_GT(good.size(), 1000u);
+    auto write = [&](const std::vector<char>& bytes) {
+        fs::remove_all(atlas);
+        std::ofstream out(atlas, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    };
+    auto expect_graphics_failure = [&](const std::string& what) {
+        boxes.clear();
+        EXPECT_EQ(start(), 0) << what;
+        ASSERT_EQ(boxes.size(), 1u) << what;
+        EXPECT_EQ(boxes[0].second, "DirectX Graphicsの初期化を失敗しました") << what;
+    };
+    for (int k = 1; k <= 10; ++k) {
+        const std::size_t cut = good.size() * static_cast<std::size_t>(k) / 11;
+        write({good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut)});
+        expect_graphics_failure("cut at " + std::to_string(cut));
+    }
+    write({'\xFF', '\xD8', '\xFF', '\xE0', 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
+    expect_graphics_failure("a JPEG");
+    fs::remove_all(atlas);
+    fs::create_directory(atlas);
+    expect_graphics_failure("a folder");
+    fs::remove_all(atlas);
+    fs::create_symlink("/dev/zero", atlas);
+    expect_graphics_failure("a link to /dev/zero");
+    fs::remove_all(atlas);
+    ASSERT_EQ(mkfifo(atlas.c_str(), 0600), 0);
+    boxes.clear();
+    bool waited = false;
+    const int ok = start_within(*this, 20, [&] { close(open(atlas.c_str(), O_WRONLY | O_NONBLOCK)); }, waited);
+    EXPECT_FALSE(waited) << "start-up waited 20 s on a FIFO as the atlas";
+    EXPECT_EQ(ok, 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].second, "DirectX Graphicsの初期化を失敗しました");
+}
+
+TEST_F(StartUp, ARecordFileThatIsNoFileStartsWithoutRecords) {
+    const fs::path record = dir / "game" / "data_save.dat";
+    fs::create_directory(record);
+    EXPECT_EQ(start(), 1);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(game.best_seconds[0], 3599.0);
+    fs::remove_all(record);
+
+    ASSERT_EQ(mkfifo(record.c_str(), 0600), 0);
+    bool waited = false;
+    const int ok = start_within(*this, 20, [&] { close(open(record.c_str(), O_WRONLY | O_NONBLOCK)); }, waited);
+    EXPECT_FALSE(waited) << "start-up waited 20 s on a FIFO as the record file";
+    EXPECT_EQ(ok, 1);
+    EXPECT_EQ(game.best_seconds[1], 3599.0);
 }
 
 }  // namespace

@@ -1,0 +1,98 @@
+// The window system on Windows: the game's ANSI window calls reach the wide
+// entry points here, with every text decoded from code page 932, so the
+// title, the class name and the message boxes read right on a Windows of
+// any language. Everything else the shell calls is the system's own.
+#include <string>
+
+#include "platform/sjis.h"
+#include "platform/test_hooks.h"
+#include "platform/win32/wide_text.h"
+#include "platform/window.h"
+
+namespace platform_detail {
+extern MessageBoxObserver message_box_observer;
+extern bool message_boxes_suppressed;
+}  // namespace platform_detail
+
+namespace {
+
+// A class or menu may be named by a number instead of a text; such names
+// pass through as they are.
+struct ResourceName {
+    std::wstring text;
+    LPCWSTR pointer = nullptr;
+
+    explicit ResourceName(LPCSTR name) {
+        if (!name) return;
+        if (IS_INTRESOURCE(name)) {
+            pointer = reinterpret_cast<LPCWSTR>(name);
+            return;
+        }
+        text = wide_from_cp932(name);
+        pointer = text.c_str();
+    }
+};
+
+}  // namespace
+
+HINSTANCE platform_instance() { return GetModuleHandleW(nullptr); }
+
+ATOM cp932_RegisterClassExA(const WNDCLASSEXA* window_class) {
+    if (fault_injected(Fault::ClassRegistration)) return 0;
+    if (!window_class) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    ResourceName class_name(window_class->lpszClassName);
+    ResourceName menu_name(window_class->lpszMenuName);
+    WNDCLASSEXW wide{};
+    // A wrong size stays wrong, so the system refuses it as it would have.
+    wide.cbSize = window_class->cbSize == sizeof(WNDCLASSEXA) ? sizeof(WNDCLASSEXW) : 0;
+    wide.style = window_class->style;
+    wide.lpfnWndProc = window_class->lpfnWndProc;
+    wide.cbClsExtra = window_class->cbClsExtra;
+    wide.cbWndExtra = window_class->cbWndExtra;
+    wide.hInstance = window_class->hInstance;
+    wide.hIcon = window_class->hIcon;
+    wide.hCursor = window_class->hCursor;
+    wide.hbrBackground = window_class->hbrBackground;
+    wide.lpszMenuName = menu_name.pointer;
+    wide.lpszClassName = class_name.pointer;
+    wide.hIconSm = window_class->hIconSm;
+    return RegisterClassExW(&wide);
+}
+
+BOOL cp932_UnregisterClassA(LPCSTR class_name, HINSTANCE instance) {
+    ResourceName name(class_name);
+    return UnregisterClassW(name.pointer, instance);
+}
+
+HWND cp932_CreateWindowExA(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x, int y, int width,
+                           int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+    if (fault_injected(Fault::WindowCreation)) return nullptr;
+    ResourceName wide_class(class_name);
+    std::wstring wide_title = title ? wide_from_cp932(title) : std::wstring();
+    return CreateWindowExW(ex_style, wide_class.pointer, title ? wide_title.c_str() : nullptr, style, x, y, width,
+                           height, parent, menu, instance, param);
+}
+
+// The window is a wide window, so its default handling is the wide one:
+// the ANSI one would read the title handed over at creation as ANSI text.
+LRESULT cp932_DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+BOOL cp932_PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max, UINT remove) {
+    return PeekMessageW(msg, window, filter_min, filter_max, remove);
+}
+
+LRESULT cp932_DispatchMessageA(const MSG* msg) { return DispatchMessageW(msg); }
+
+int cp932_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
+    if (platform_detail::message_box_observer)
+        platform_detail::message_box_observer(cp932_to_utf8(caption ? caption : ""), cp932_to_utf8(text ? text : ""));
+    if (platform_detail::message_boxes_suppressed) return IDOK;
+    std::wstring wide_text = wide_from_cp932(text ? text : "");
+    std::wstring wide_caption = wide_from_cp932(caption ? caption : "");
+    return MessageBoxW(owner, wide_text.c_str(), wide_caption.c_str(), style);
+}
