@@ -90,9 +90,14 @@ start_x() {
     log "X server on $DISPLAY"
 }
 
-# A light desktop window manager, as a player has one.
+# A light desktop window manager, as a player has one, with its stock
+# settings (click to focus and raise). An empty or unreadable settings file
+# is not "no settings": openbox then opens an error window in the middle of
+# the screen, over the game, which takes the focus and the pointer. A
+# settings folder of the test's own keeps the user's out.
 start_window_manager() {
-    openbox --sm-disable --config-file /dev/null >"$scratch/openbox.log" 2>&1 &
+    mkdir -p "$scratch/wm-config"
+    XDG_CONFIG_HOME="$scratch/wm-config" openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
     wm_pid=$!
     wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
     wait_until 10 wm_running || fail "openbox did not take the screen: $(cat "$scratch/openbox.log")"
