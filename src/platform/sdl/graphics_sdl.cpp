@@ -91,6 +91,8 @@ public:
     bool cache_enabled = true;      // the cached unchanged prefix
     bool opaque_shortcut = true;    // opaque quads drawn without blending
     unsigned long cached_presents = 0;
+    bool damage_enabled = true;     // redrawing only where the frame changed
+    unsigned long damaged_presents = 0;
 
     ~SdlBackend() override {
         drop_layer();
@@ -233,9 +235,33 @@ public:
     // Draws the frame into the back buffer: from the cached layer where the
     // frame starts as the last one did, and keeps the new unchanged prefix
     // as the layer for the next frame.
-    void draw_frame(const Position& prefix, SDL_Texture* back_buffer, int width, int height) {
+    void draw_frame(const Position& prefix, SDL_Texture* back_buffer, int width, int height, bool back_buffer_kept) {
         if (!renderer) return;
         const bool worth_it = prefix.command > 1 || (prefix.command == 1 && prefix.index > 0);
+        const Position last_prefix = last_prefix_;
+        last_prefix_ = prefix;
+        if (back_buffer_kept && damage_enabled && cache_enabled && damaged_region(width, height, damage_)) {
+            // The back buffer still shows the last frame: the new frame is
+            // drawn again, but only inside the changed rectangles, each
+            // starting from the cached layer where it holds the start of
+            // this frame.
+            keep_layer_up(prefix <= last_prefix ? prefix : last_prefix, prefix, width, height);
+            const bool from_layer = layer_valid_ && layer_at_ <= prefix && layer_at_.command > 0;
+            const Position start = from_layer ? layer_at_ : Position{};
+            for (const SDL_Rect& area : damage_) {
+                SDL_SetRenderTarget(renderer, back_buffer);
+                SDL_RenderSetClipRect(renderer, nullptr);
+                if (from_layer) copy_area(layer_, back_buffer, area);
+                draw_clipped(frame_, area, start);
+            }
+            SDL_RenderSetClipRect(renderer, nullptr);
+            if (from_layer) ++cached_presents;
+            replayed_ = {frame_.commands.size(), 0};
+            if (!(layer_at_ <= prefix)) layer_valid_ = false;
+            back_is_layer_and_tail_ = false;
+            ++damaged_presents;
+            return;
+        }
         if (!cache_enabled || !worth_it || early_ || !make_layer(width, height)) {
             // Whatever the layer holds stays right only below this frame's
             // unchanged prefix.
@@ -269,6 +295,21 @@ public:
         back_is_layer_and_tail_ = true;
     }
 
+    // Brings the cached layer up to `target`, the unchanged start this frame
+    // shares with the last two (a held piece moving back and forth keeps
+    // it): drawn on from where it stands, or again from the start when it
+    // holds more than this frame shares with the last one.
+    void keep_layer_up(const Position& target, const Position& prefix, int width, int height) {
+        if (layer_valid_ && !(layer_at_ <= prefix)) layer_valid_ = false;
+        const bool worth_it = target.command > 1 || (target.command == 1 && target.index > 0);
+        if (!worth_it || (layer_valid_ && target <= layer_at_) || !make_layer(width, height)) return;
+        const Position from = layer_valid_ ? layer_at_ : Position{};
+        SDL_SetRenderTarget(renderer, layer_);
+        draw(frame_, from, target, opaque_shortcut);
+        layer_at_ = target;
+        layer_valid_ = true;
+    }
+
     // Draws the frame presented last in full, the plain way (no layer, no
     // shortcut), into the current render target.
     void draw_presented_in_full() { draw(presented_, {}, {presented_.commands.size(), 0}, false); }
@@ -298,6 +339,7 @@ public:
 
     void forget_presented() {
         presented_valid_ = false;
+        last_prefix_ = {};
         layer_valid_ = false;
         back_is_layer_and_tail_ = false;
     }
@@ -501,6 +543,177 @@ private:
                            &f.indices[c.first_index + begin], end - begin);
     }
 
+    // The back-buffer pixels that indices [begin, end) of a command can
+    // touch (the whole area of a fill): the vertices' bounding box with a
+    // pixel more on each side for rounding and filtering, within the
+    // command's viewport and the back buffer. Empty when nothing shows.
+    static SDL_Rect bounds(const Frame& f, const FrameCommand& c, int begin, int end, int width, int height) {
+        float l = 1e9f, t = 1e9f, r = -1e9f, b = -1e9f;
+        if (c.kind == FrameCommand::Fill) {
+            l = static_cast<float>(c.area.x), t = static_cast<float>(c.area.y);
+            r = static_cast<float>(c.area.x + c.area.w), b = static_cast<float>(c.area.y + c.area.h);
+        } else {
+            for (int k = begin; k < end; ++k) {
+                const SDL_FPoint& p = f.vertices[c.first_vertex + f.indices[c.first_index + k]].position;
+                l = std::min(l, p.x), t = std::min(t, p.y), r = std::max(r, p.x), b = std::max(b, p.y);
+            }
+            if (!(r >= l && b >= t)) return {0, 0, 0, 0};
+            // Far off-screen vertices must not overflow the conversion.
+            l = std::max(l, -4.0f * width), t = std::max(t, -4.0f * height);
+            r = std::min(r, 4.0f * width), b = std::min(b, 4.0f * height);
+            l -= 1, t -= 1, r += 1, b += 1;
+        }
+        const int x0 = std::max({0, c.view.x, c.view.x + static_cast<int>(std::floor(l))});
+        const int y0 = std::max({0, c.view.y, c.view.y + static_cast<int>(std::floor(t))});
+        const int x1 = std::min({width, c.view.x + c.view.w, c.view.x + static_cast<int>(std::ceil(r))});
+        const int y1 = std::min({height, c.view.y + c.view.h, c.view.y + static_cast<int>(std::ceil(b))});
+        return x1 > x0 && y1 > y0 ? SDL_Rect{x0, y0, x1 - x0, y1 - y0} : SDL_Rect{0, 0, 0, 0};
+    }
+
+    static long long area_of(const SDL_Rect& r) { return static_cast<long long>(r.w) * r.h; }
+    static SDL_Rect joined(const SDL_Rect& a, const SDL_Rect& b) {
+        SDL_Rect u;
+        SDL_UnionRect(&a, &b, &u);
+        return u;
+    }
+
+    // Adds a rectangle to the damaged ones: joined with one it meets, and
+    // the two that grow least joined when there would be too many.
+    static void add_damage(std::vector<SDL_Rect>& rects, SDL_Rect r) {
+        if (r.w <= 0 || r.h <= 0) return;
+        for (bool merged = true; merged;) {
+            merged = false;
+            for (std::size_t i = 0; i < rects.size(); ++i)
+                if (SDL_HasIntersection(&rects[i], &r)) {
+                    r = joined(rects[i], r);
+                    rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(i));
+                    merged = true;
+                    break;
+                }
+        }
+        rects.push_back(r);
+        if (rects.size() <= max_damage_rects) return;
+        std::size_t best_i = 0, best_j = 1;
+        long long best = -1;
+        for (std::size_t i = 0; i < rects.size(); ++i)
+            for (std::size_t j = i + 1; j < rects.size(); ++j) {
+                const long long growth = area_of(joined(rects[i], rects[j])) - area_of(rects[i]) - area_of(rects[j]);
+                if (best < 0 || growth < best) best = growth, best_i = i, best_j = j;
+            }
+        const SDL_Rect u = joined(rects[best_i], rects[best_j]);
+        rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(best_j));
+        rects[best_i] = u;
+        add_damage(rects, rects[best_i]);  // it may meet another now
+    }
+
+    // Where the frame drawn differs from the frame presented last, which
+    // the back buffer still shows: the bounds of every quad, call or fill
+    // that differs, in its old and its new version (added and removed ones
+    // too; every quad of a texture whose texels changed). True when that is
+    // small enough to redraw by parts: under half the back buffer, and both
+    // frames start by clearing all of it, so redrawing a region from the
+    // first command gives it exactly the pixels a full drawing would.
+    bool damaged_region(int width, int height, std::vector<SDL_Rect>& rects) const {
+        rects.clear();
+        if (!presented_valid_ || early_ || frame_.commands.empty() || presented_.commands.empty() ||
+            !covers(frame_.commands.front(), width, height) || !covers(presented_.commands.front(), width, height))
+            return false;
+        const long long limit = static_cast<long long>(width) * height / 2;
+        auto whole = [&](const Frame& f, const FrameCommand& c) {
+            add_damage(rects, bounds(f, c, 0, c.kind == FrameCommand::Fill ? 0 : c.index_count, width, height));
+        };
+        const std::size_t n = std::max(frame_.commands.size(), presented_.commands.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            const FrameCommand* a = i < frame_.commands.size() ? &frame_.commands[i] : nullptr;
+            const FrameCommand* b = i < presented_.commands.size() ? &presented_.commands[i] : nullptr;
+            if (a && b && a->kind == b->kind && same_rect(a->view, b->view)) {
+                if (a->kind == FrameCommand::Fill) {
+                    if (same_rect(a->area, b->area) && a->colour == b->colour) continue;
+                } else if (a->texture == b->texture && a->mode == b->mode &&
+                           generation_of(*a) == presented_generations_[i] && a->index_count % 6 == 0 &&
+                           b->index_count % 6 == 0) {
+                    // The same call on the same texels: only the quads that
+                    // moved, changed, came or went.
+                    const int common = std::min(a->index_count, b->index_count);
+                    for (int k = 0; k < common; k += 6)
+                        if (!same_quad(*a, *b, k)) {
+                            add_damage(rects, bounds(frame_, *a, k, k + 6, width, height));
+                            add_damage(rects, bounds(presented_, *b, k, k + 6, width, height));
+                        }
+                    add_damage(rects, bounds(frame_, *a, common, a->index_count, width, height));
+                    add_damage(rects, bounds(presented_, *b, common, b->index_count, width, height));
+                    continue;
+                }
+            }
+            if (a) whole(frame_, *a);
+            if (b) whole(presented_, *b);
+        }
+        long long total = 0;
+        for (const SDL_Rect& r : rects) total += area_of(r);
+        return total < limit;
+    }
+
+    // Draws a frame again within one rectangle of the back buffer (the
+    // current render target), every command in order as a full drawing
+    // would, each quad that can touch the rectangle with the same blending;
+    // the clip keeps every pixel outside as it was.
+    void draw_clipped(const Frame& f, const SDL_Rect& area, Position from) {
+        const int width = area.x + area.w, height = area.y + area.h;
+        SDL_Rect current{-1, -1, -1, -1};
+        for (std::size_t i = from.command; i < f.commands.size(); ++i) {
+            const FrameCommand& c = f.commands[i];
+            const int first = i == from.command ? from.index : 0;
+            SDL_Rect clip;
+            if (!SDL_IntersectRect(&area, &c.view, &clip)) continue;
+            const bool fill = c.kind == FrameCommand::Fill;
+            const SDL_Rect touched = bounds(f, c, first, fill ? 0 : c.index_count, width, height);
+            if (!SDL_HasIntersection(&touched, &area)) continue;
+            if (!same_rect(c.view, current)) {
+                SDL_RenderSetViewport(renderer, &c.view);
+                clip.x -= c.view.x, clip.y -= c.view.y;
+                SDL_RenderSetClipRect(renderer, &clip);
+                current = c.view;
+            }
+            if (fill) {
+                SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
+                SDL_SetRenderDrawColor(renderer, static_cast<Uint8>(c.colour >> 16), static_cast<Uint8>(c.colour >> 8),
+                                       static_cast<Uint8>(c.colour), 255);
+                SDL_RenderFillRect(renderer, &c.area);
+                continue;
+            }
+            const Entry* e = find(c.texture);
+            if (!e || !e->texture) continue;
+            const SDL_BlendMode blend = c.mode == BlendMode::AlphaBlend ? SDL_BLENDMODE_BLEND : SDL_BLENDMODE_NONE;
+            if (c.index_count % 6 != 0) {
+                geometry(*e, f, c, first, c.index_count, blend);
+                continue;
+            }
+            // The quads that reach the rectangle, in their order, in runs of
+            // one blending as the full drawing has them.
+            const bool shortcut = opaque_shortcut && c.mode == BlendMode::AlphaBlend;
+            picked_.clear();
+            bool run_opaque = false;
+            for (int at = first; at < c.index_count; at += 6) {
+                const SDL_Rect quad = bounds(f, c, at, at + 6, width, height);
+                if (!SDL_HasIntersection(&quad, &area)) continue;
+                const bool opaque = shortcut && opaque_quad(*e, f, c, at);
+                if (!picked_.empty() && opaque != run_opaque) {
+                    picked_geometry(*e, f, c, run_opaque ? SDL_BLENDMODE_NONE : blend);
+                    picked_.clear();
+                }
+                run_opaque = opaque;
+                picked_.insert(picked_.end(), &f.indices[c.first_index + at], &f.indices[c.first_index + at + 6]);
+            }
+            if (!picked_.empty()) picked_geometry(*e, f, c, run_opaque ? SDL_BLENDMODE_NONE : blend);
+        }
+    }
+
+    void picked_geometry(const Entry& e, const Frame& f, const FrameCommand& c, SDL_BlendMode blend) {
+        SDL_SetTextureBlendMode(e.texture, blend);
+        SDL_RenderGeometry(renderer, e.texture, &f.vertices[c.first_vertex], c.vertex_count, picked_.data(),
+                           static_cast<int>(picked_.size()));
+    }
+
     bool make_layer(int width, int height) {
         int w = 0, h = 0;
         if (layer_ && SDL_QueryTexture(layer_, nullptr, nullptr, &w, &h) == 0 && w == width && h == height)
@@ -594,6 +807,10 @@ private:
     // presented frame drawn on it, all within tail_box_.
     bool back_is_layer_and_tail_ = false;
     SDL_Rect tail_box_{0, 0, 0, 0};
+    static constexpr std::size_t max_damage_rects = 4;
+    std::vector<SDL_Rect> damage_;  // where the frame being drawn differs from the last
+    std::vector<int> picked_;       // indices of the quads redrawn in a rectangle
+    Position last_prefix_;          // the unchanged start of the frame drawn last
 };
 
 class SdlDevice final : public IDirect3DDevice9 {
@@ -700,7 +917,9 @@ public:
             return S_OK;
         }
         target_back_buffer();
-        backend_.draw_frame(prefix, back_buffer_, width_, height_);
+        // After a resize the back buffer is drawn in full: nothing of the
+        // window's old picture is trusted.
+        backend_.draw_frame(prefix, back_buffer_, width_, height_, !resized);
         SDL_SetRenderTarget(r, nullptr);
         SDL_RenderSetViewport(r, nullptr);
         // The copy covers the whole window: nothing to clear under it.
@@ -726,6 +945,7 @@ public:
         checking_ = on;
         check_ = FrameCheck{};
         cached_before_check_ = backend_.cached_presents;
+        damaged_before_check_ = backend_.damaged_presents;
     }
     const FrameCheck& check() const { return check_; }
     SdlBackend& backend_state() { return backend_; }
@@ -755,6 +975,7 @@ public:
         target_back_buffer();
         ++check_.frames;
         check_.cached = backend_.cached_presents - cached_before_check_;
+        check_.damaged = backend_.damaged_presents - damaged_before_check_;
         for (std::size_t i = 0; i < full.size(); ++i)
             if ((full[i] | 0xFF000000u) != (shown[i] | 0xFF000000u)) {
                 if (check_.differing_frames++ == 0) {
@@ -867,6 +1088,7 @@ private:
     bool checking_ = false;
     FrameCheck check_;
     unsigned long cached_before_check_ = 0;
+    unsigned long damaged_before_check_ = 0;
     SDL_Texture* check_target_ = nullptr;
 };
 
@@ -1029,6 +1251,18 @@ void sdl_graphics_check_frames(IDirect3DDevice9* device, bool on) {
 FrameCheck sdl_graphics_frame_check(IDirect3DDevice9* device) {
     auto* sdl = dynamic_cast<SdlDevice*>(device);
     return sdl ? sdl->check() : FrameCheck{};
+}
+
+void sdl_graphics_set_damage_redraw(IDirect3DDevice9* device, bool on) {
+    if (auto* sdl = dynamic_cast<SdlDevice*>(device)) {
+        sdl->backend_state().damage_enabled = on;
+        sdl->backend_state().forget_presented();
+    }
+}
+
+unsigned long sdl_graphics_damaged_presents(IDirect3DDevice9* device) {
+    auto* sdl = dynamic_cast<SdlDevice*>(device);
+    return sdl ? sdl->backend_state().damaged_presents : 0;
 }
 
 unsigned long sdl_graphics_cached_presents(IDirect3DDevice9* device) {

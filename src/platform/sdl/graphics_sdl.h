@@ -53,6 +53,11 @@ void sdl_graphics_simulate_device_loss(IDirect3DDevice9* device);
 void sdl_graphics_set_frame_cache(IDirect3DDevice9* device, bool cached_prefix, bool opaque_shortcut);
 // How many presents started from the cached layer.
 unsigned long sdl_graphics_cached_presents(IDirect3DDevice9* device);
+// Turns on or off the drawing of a changed frame only inside the rectangles
+// where it differs from the last one (on by default, with the cached layer).
+void sdl_graphics_set_damage_redraw(IDirect3DDevice9* device, bool on);
+// How many presents drew only the changed rectangles.
+unsigned long sdl_graphics_damaged_presents(IDirect3DDevice9* device);
 
 // With checking on, every present (drawn or skipped) also draws its frame in
 // full the plain way and compares it with the back buffer pixel for pixel.
@@ -60,6 +65,7 @@ struct FrameCheck {
     unsigned long frames = 0;            // presents compared
     unsigned long unchecked = 0;         // frames that do not start with a full clear
     unsigned long cached = 0;            // presents that started from the cached layer
+    unsigned long damaged = 0;           // presents that drew only the changed rectangles
     unsigned long differing_frames = 0;  // presents whose pictures differed
     unsigned long first_frame = 0;       // the first of them (1 = the first compared)
     int first_x = 0, first_y = 0;        // its first differing pixel
