@@ -418,3 +418,91 @@ TEST_P(DeviceDrawing, TheBackBufferKeepsItsSizeWhenTheWindowChanges) {
     EXPECT_EQ(params.BackBufferWidth, 1024u);
     back_buffer();
 }
+
+// --- Redrawing only where a frame changed ------------------------------------
+
+// Every present is compared with the same frame drawn in full (the device's
+// frame check), and drawn in full or only inside its changed rectangles as
+// expected.
+enum class Drawn { InFull, InPart, Either };
+
+class ChangedRegions : public DeviceDrawing {
+protected:
+    void present_and_compare(const char* what, Drawn expected) {
+        const unsigned long before = sdl_graphics_damaged_presents(device);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK) << what;
+        const FrameCheck c = sdl_graphics_frame_check(device);
+        EXPECT_EQ(c.differing_frames, 0u) << what << ": frame " << c.first_frame << " differs at (" << c.first_x
+                                          << ", " << c.first_y << "): full 0x" << std::hex << c.full << ", shown 0x"
+                                          << c.shown;
+        const bool in_part = sdl_graphics_damaged_presents(device) != before;
+        if (expected == Drawn::InPart) EXPECT_TRUE(in_part) << what << ": drawn in full, not only where it changed";
+        if (expected == Drawn::InFull) EXPECT_FALSE(in_part) << what << ": drawn only in part, not in full";
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Renderers, ChangedRegions, ::testing::Values(Kind::Accelerated, Kind::Software),
+                         [](const auto& info) { return info.param == Kind::Software ? "Software" : "Accelerated"; });
+
+TEST_P(ChangedRegions, MovedAddedRemovedAndRepaintedQuadsLookDrawnInFull) {
+    std::vector<std::uint32_t> texels;
+    IDirect3DTexture9* pattern = pattern_texture(64, 64, texels);
+    auto* managed = dynamic_cast<ManagedTexture*>(pattern);
+    ASSERT_NE(managed, nullptr);
+    sdl_graphics_check_frames(device, true);
+
+    // A scene of overlapping quads, some translucent, some between pixels
+    // (filtered); the one at (moving_x, moving_y) is the one that changes.
+    auto scene = [&](float moving_x, float moving_y, bool extra, bool tinted) {
+        frame([&] {
+            for (int i = 0; i < 12; ++i)
+                draw_at(pattern, {0, 0, 64, 64}, 40.0f + i * 50.0f, 100.0f + (i % 3) * 30.0f,
+                        i % 2 ? 0x90FFFFFF : 0xFFFFFFFF);
+            draw_at(pattern, {8, 8, 40, 40}, moving_x, moving_y, tinted ? 0xA0FF8040 : 0xC0FFFFFF);
+            for (int i = 0; i < 6; ++i) draw_at(pattern, {16, 16, 48, 48}, 300.0f + i * 20.5f, 140.25f, 0x70FFFFFF);
+            if (extra) draw_at(pattern, {0, 0, 16, 16}, 700.5f, 500.5f, 0x80FFFFFF);
+        });
+    };
+    scene(200, 120, false, false);
+    present_and_compare("the first frame", Drawn::InFull);
+    scene(200, 120, false, false);
+    present_and_compare("the same frame again", Drawn::Either);  // nothing changed
+    scene(201, 120, false, false);
+    present_and_compare("a quad moved a pixel", Drawn::InPart);
+    scene(200.5f, 121.5f, false, false);
+    present_and_compare("a quad moved between pixels", Drawn::InPart);
+    scene(200.5f, 121.5f, false, true);
+    present_and_compare("a quad tinted", Drawn::InPart);
+    scene(200.5f, 121.5f, true, true);
+    present_and_compare("a quad added", Drawn::InPart);
+    scene(330, 150, false, true);
+    present_and_compare("a quad moved across others and one removed", Drawn::InPart);
+
+    // New texels under unchanged quads: every quad of the texture is
+    // damaged, which here is most of what is drawn but under half the
+    // back buffer.
+    std::vector<std::uint32_t> stripe(32 * 4, 0x80FF00FFu);
+    ASSERT_TRUE(render_backend_of(device)->update_texture(managed->handle(), 16, 20, 32, 4, stripe.data(), 32));
+    scene(330, 150, false, true);
+    present_and_compare("texels changed under still quads", Drawn::InPart);
+
+    // Another frame altogether, then one whose clear colour changed: all of
+    // the back buffer changed, too much to redraw by parts.
+    frame([&] { draw_at(pattern, {0, 0, 64, 64}, 0, 0); });
+    present_and_compare("a different frame", Drawn::Either);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0);
+    ASSERT_EQ(device->BeginScene(), S_OK);
+    ASSERT_EQ(device->EndScene(), S_OK);
+    present_and_compare("another clear colour", Drawn::InFull);
+
+    // Across a resize of the window (drawn in full when the device sees the
+    // new size).
+    scene(330, 150, false, false);
+    present_and_compare("back to the scene", Drawn::InFull);
+    SDL_SetWindowSize(window_.sdl, 700, 500);
+    scene(331, 150, false, false);
+    present_and_compare("a quad moved as the window was resized", Drawn::Either);
+    scene(332, 150, false, false);
+    present_and_compare("a quad moved after the resize", Drawn::InPart);
+    EXPECT_GT(sdl_graphics_frame_check(device).frames, 10u);
+}
