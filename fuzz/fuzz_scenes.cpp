@@ -6,11 +6,11 @@
 // place, at most the one active piece held, pieces_left the number of pieces
 // not placed during play, every index in range.
 #include <cmath>
-#include <initializer_list>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 
 #include "content/catalogue.h"
 #include "content/records.h"
