@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the unit and integration tests of a sanitizer build (POKOMARU_SANITIZE
 # =ON) with every report fatal: AddressSanitizer with LeakSanitizer, and
-# UndefinedBehaviorSanitizer. The real-window tests and the soak are left to
+# UndefinedBehaviorSanitizer. The real-window tests, the Windows tests (Wine,
+# which the preloaded runtime would also instrument) and the soak are left to
 # the normal build (a sanitized game is too slow for their frame rate, and
 # the soak's memory figures mean nothing under the sanitizers' allocator).
 # Usage: tests/sanitizers/run_tests.sh BUILD_DIR
@@ -19,4 +20,4 @@ export LD_PRELOAD="$asan_runtime $build/keep_loaded.so"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1:strict_init_order=1:detect_stack_use_after_return=0:print_summary=1"
 export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1:suppressions=$here/ubsan.supp"
-ctest --test-dir "$build" --output-on-failure -j2 --timeout 300 -LE e2e -E "^Soak\\."
+ctest --test-dir "$build" --output-on-failure -j2 --timeout 300 -LE "e2e|windows" -E "^Soak\\."
