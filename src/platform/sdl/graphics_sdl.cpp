@@ -236,6 +236,7 @@ public:
     // frame starts as the last one did, and keeps the new unchanged prefix
     // as the layer for the next frame.
     void draw_frame(const Position& prefix, SDL_Texture* back_buffer, int width, int height, bool back_buffer_kept) {
+        drawn_in_part_ = false;
         if (!renderer) return;
         const bool worth_it = prefix.command > 1 || (prefix.command == 1 && prefix.index > 0);
         const Position last_prefix = last_prefix_;
@@ -260,6 +261,7 @@ public:
             if (!(layer_at_ <= prefix)) layer_valid_ = false;
             back_is_layer_and_tail_ = false;
             ++damaged_presents;
+            drawn_in_part_ = true;
             return;
         }
         if (!cache_enabled || !worth_it || early_ || !make_layer(width, height)) {
@@ -345,6 +347,10 @@ public:
     }
 
     SDL_Rect view{0, 0, 0, 0};  // the viewport commands are recorded with
+
+    // The rectangles the last frame drawn was redrawn in, when it was drawn
+    // only there; null when it was drawn in full.
+    const std::vector<SDL_Rect>* drawn_part() const { return drawn_in_part_ ? &damage_ : nullptr; }
 
     bool blending_available() const override { return true; }
     int max_texture_size() const override { return max_side; }
@@ -809,6 +815,7 @@ private:
     SDL_Rect tail_box_{0, 0, 0, 0};
     static constexpr std::size_t max_damage_rects = 4;
     std::vector<SDL_Rect> damage_;  // where the frame being drawn differs from the last
+    bool drawn_in_part_ = false;    // the last frame was drawn only inside damage_
     std::vector<int> picked_;       // indices of the quads redrawn in a rectangle
     Position last_prefix_;          // the unchanged start of the frame drawn last
 };
@@ -825,6 +832,7 @@ public:
             // Only a GPU's textures can be lost; the software renderer's
             // are plain memory and need no second copy.
             backend_.keep_texels = (info.flags & SDL_RENDERER_SOFTWARE) == 0;
+            software_ = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
         }
         SDL_AddEventWatch(&SdlDevice::watch_events, this);
     }
@@ -840,6 +848,7 @@ public:
         const int w = static_cast<int>(params->BackBufferWidth), h = static_cast<int>(params->BackBufferHeight);
         if (w <= 0 || h <= 0 || w > backend_.max_side || h > backend_.max_side) return D3DERR_INVALIDCALL;
         backend_.forget_presented();
+        window_current_ = false;
         if (back_buffer_) SDL_DestroyTexture(back_buffer_);
         back_buffer_ = SDL_CreateTexture(backend_.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, w, h);
         if (!back_buffer_) return D3DERR_OUTOFVIDEOMEMORY;
@@ -902,6 +911,7 @@ public:
     HRESULT Present(const RECT*, const RECT*, HWND, const RGNDATA*) override {
         if (backend_.lost) {
             backend_.end_frame(false);
+            window_current_ = false;
             return D3DERR_DEVICELOST;
         }
         SDL_Renderer* r = backend_.renderer;
@@ -910,7 +920,9 @@ public:
         const bool resized = out_w != presented_w_ || out_h != presented_h_;
         const bool window_unchanged = !resized && !exposed_.exchange(false);
         const SdlBackend::Position prefix = backend_.unchanged_prefix(width_, height_);
-        if (window_unchanged && backend_.whole_frame(prefix)) {
+        const bool forced = forced_;
+        forced_ = false;
+        if (window_unchanged && !forced && backend_.whole_frame(prefix)) {
             ++skipped_presents_;
             backend_.end_frame(true);
             check_presented();
@@ -922,9 +934,27 @@ public:
         backend_.draw_frame(prefix, back_buffer_, width_, height_, !resized);
         SDL_SetRenderTarget(r, nullptr);
         SDL_RenderSetViewport(r, nullptr);
-        // The copy covers the whole window: nothing to clear under it.
-        SDL_RenderCopy(r, back_buffer_, nullptr, nullptr);  // stretched over the client area
+        // The software renderer's window surface keeps what was copied to it
+        // until the window changes (every window event, resizes included,
+        // marks it exposed): when it shows the last frame at the back
+        // buffer's own size, only the rectangles redrawn need copying.
+        const std::vector<SDL_Rect>* part = backend_.drawn_part();
+        // The window's own size too: the renderer may report its output
+        // size before the surface is made again for a new one.
+        int window_w = 0, window_h = 0;
+        SDL_GetWindowSize(window_->sdl, &window_w, &window_h);
+        const bool window_same = window_w == presented_window_w_ && window_h == presented_window_h_;
+        presented_window_w_ = window_w;
+        presented_window_h_ = window_h;
+        if (part && window_unchanged && window_same && window_current_ && out_w == width_ && out_h == height_ &&
+            window_w == width_ && window_h == height_) {
+            for (const SDL_Rect& area : *part) SDL_RenderCopy(r, back_buffer_, &area, &area);
+        } else {
+            // The copy covers the whole window: nothing to clear under it.
+            SDL_RenderCopy(r, back_buffer_, nullptr, nullptr);  // stretched over the client area
+        }
         SDL_RenderPresent(r);
+        window_current_ = software_;
         presented_w_ = out_w;
         presented_h_ = out_h;
         backend_.end_frame(true);
@@ -972,6 +1002,25 @@ public:
         SDL_SetRenderTarget(r, back_buffer_);
         SDL_RenderSetViewport(r, nullptr);
         SDL_RenderReadPixels(r, &all, SDL_PIXELFORMAT_ARGB8888, shown.data(), width_ * 4);
+        // Where only part of the back buffer was copied to the window, the
+        // window must show all of it all the same.
+        if (window_current_ && out_size_is_back_buffer()) {
+            std::vector<std::uint32_t> window(static_cast<std::size_t>(width_) * height_);
+            SDL_SetRenderTarget(r, nullptr);
+            SDL_RenderSetViewport(r, nullptr);
+            if (SDL_RenderReadPixels(r, &all, SDL_PIXELFORMAT_ARGB8888, window.data(), width_ * 4) == 0) {
+                ++check_.window_frames;
+                for (std::size_t i = 0; i < window.size(); ++i)
+                    if ((window[i] | 0xFF000000u) != (shown[i] | 0xFF000000u)) {
+                        if (check_.window_differing_frames++ == 0) {
+                            check_.window_first_frame = check_.frames + 1;
+                            check_.window_first_x = static_cast<int>(i % width_);
+                            check_.window_first_y = static_cast<int>(i / width_);
+                        }
+                        break;
+                    }
+            }
+        }
         target_back_buffer();
         ++check_.frames;
         check_.cached = backend_.cached_presents - cached_before_check_;
@@ -989,8 +1038,15 @@ public:
             }
     }
 
+    bool out_size_is_back_buffer() const {
+        int w = 0, h = 0, window_w = 0, window_h = 0;
+        SDL_GetWindowSize(window_->sdl, &window_w, &window_h);
+        return SDL_GetRendererOutputSize(backend_.renderer, &w, &h) == 0 && w == width_ && h == height_ &&
+               window_w == width_ && window_h == height_;
+    }
+
     unsigned long skipped_presents() const { return skipped_presents_; }
-    void force_redraw() { exposed_ = true; }
+    void force_redraw() { forced_ = true; }
 
     HRESULT TestCooperativeLevel() override { return backend_.lost ? D3DERR_DEVICENOTRESET : S_OK; }
 
@@ -1084,11 +1140,17 @@ private:
     std::string name_;
     int presented_w_ = -1, presented_h_ = -1;
     std::atomic<bool> exposed_{true};
+    bool forced_ = false;  // the next present draws even an unchanged frame
     unsigned long skipped_presents_ = 0;
     bool checking_ = false;
     FrameCheck check_;
     unsigned long cached_before_check_ = 0;
     unsigned long damaged_before_check_ = 0;
+    bool software_ = false;         // SDL's software renderer
+    // The window surface shows the last frame presented (only the software
+    // renderer's keeps it; a GPU's buffers are undefined after a swap).
+    bool window_current_ = false;
+    int presented_window_w_ = -1, presented_window_h_ = -1;  // the window's size at the last present
     SDL_Texture* check_target_ = nullptr;
 };
 

@@ -36,8 +36,8 @@ const char* sdl_graphics_renderer_name(IDirect3DDevice9* device);
 // so drew nothing.
 unsigned long sdl_graphics_skipped_presents(IDirect3DDevice9* device);
 
-// Makes the next present draw even if the frame is unchanged (as a window
-// event does), so benchmarks can measure the drawing itself.
+// Makes the next present draw even if the frame is unchanged, so benchmarks
+// can measure the drawing itself.
 void sdl_graphics_force_redraw(IDirect3DDevice9* device);
 
 // Drops what a real device reset drops (the textures of a GPU renderer, the
@@ -70,6 +70,12 @@ struct FrameCheck {
     unsigned long first_frame = 0;       // the first of them (1 = the first compared)
     int first_x = 0, first_y = 0;        // its first differing pixel
     std::uint32_t full = 0, shown = 0;   // in the full drawing and on the back buffer
+    // Where the window keeps its picture (the software renderer) at the back
+    // buffer's size, it is compared with the back buffer too.
+    unsigned long window_frames = 0;            // presents whose window was compared
+    unsigned long window_differing_frames = 0;  // windows that differed from the back buffer
+    unsigned long window_first_frame = 0;
+    int window_first_x = 0, window_first_y = 0;
 };
 void sdl_graphics_check_frames(IDirect3DDevice9* device, bool on);
 FrameCheck sdl_graphics_frame_check(IDirect3DDevice9* device);

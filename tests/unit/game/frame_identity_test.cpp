@@ -98,6 +98,10 @@ protected:
             << when << ": " << c.differing_frames << " of " << c.frames << " frames differ from a full redraw; "
             << "the first is frame " << c.first_frame << " at (" << c.first_x << ", " << c.first_y << "): full 0x"
             << std::hex << c.full << ", shown 0x" << c.shown;
+        EXPECT_EQ(c.window_differing_frames, 0u)
+            << when << ": " << c.window_differing_frames << " of " << c.window_frames
+            << " windows differ from the back buffer; the first after frame " << c.window_first_frame << " at ("
+            << c.window_first_x << ", " << c.window_first_y << ")";
     }
 };
 
@@ -151,6 +155,7 @@ TEST_P(FrameIdentity, EveryFrameOfWholeGamesMatchesAFullRedraw) {
     // rectangles alone for many of them (a held piece moving, a lit button).
     EXPECT_GT(c.cached + c.damaged, c.frames / 4)
         << c.cached << " and " << c.damaged << " of " << c.frames << " frames drawn by a shortcut";
+    if (GetParam() == Renderer::Software) EXPECT_GT(c.window_frames, c.frames / 2) << "windows compared";
     EXPECT_GT(c.damaged, c.frames / 8) << c.damaged << " of " << c.frames << " frames drawn only where they changed";
 }
 
