@@ -147,8 +147,9 @@ TEST_P(FrameIdentity, EveryFrameOfWholeGamesMatchesAFullRedraw) {
     expect_identical("after a device reset");
 
     const FrameCheck c = sdl_graphics_frame_check(device);
-    std::printf("%lu frames compared, %lu drawn from the cached layer, %lu only in the changed rectangles\n",
-                c.frames, c.cached, c.damaged);
+    std::printf("%lu frames compared, %lu drawn from the cached layer, %lu only in the changed rectangles; "
+                "%lu windows compared\n",
+                c.frames, c.cached, c.damaged, c.window_frames);
     EXPECT_EQ(c.unchecked, 0u) << "every frame of the game starts with a full clear";
     EXPECT_GT(c.frames, 50u);
     // The shortcuts really did the drawing for most frames, and the changed
