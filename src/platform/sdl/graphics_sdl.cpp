@@ -942,7 +942,7 @@ public:
         // The window's own size too: the renderer may report its output
         // size before the surface is made again for a new one.
         int window_w = 0, window_h = 0;
-        SDL_GetWindowSize(window_->sdl, &window_w, &window_h);
+        SDL_GetWindowSize(sdl_window_of(window_), &window_w, &window_h);
         const bool window_same = window_w == presented_window_w_ && window_h == presented_window_h_;
         presented_window_w_ = window_w;
         presented_window_h_ = window_h;
@@ -1040,7 +1040,7 @@ public:
 
     bool out_size_is_back_buffer() const {
         int w = 0, h = 0, window_w = 0, window_h = 0;
-        SDL_GetWindowSize(window_->sdl, &window_w, &window_h);
+        SDL_GetWindowSize(sdl_window_of(window_), &window_w, &window_h);
         return SDL_GetRendererOutputSize(backend_.renderer, &w, &h) == 0 && w == width_ && h == height_ &&
                window_w == width_ && window_h == height_;
     }
@@ -1231,10 +1231,10 @@ public:
         if (!(behaviour & (D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_SOFTWARE_VERTEXPROCESSING)))
             return D3DERR_INVALIDCALL;
         PlatformWindow* window = params->hDeviceWindow ? params->hDeviceWindow : focus_window;
-        if (!window || !window->sdl || window->destroyed) return D3DERR_INVALIDCALL;
-        if (SDL_GetRenderer(window->sdl)) return D3DERR_NOTAVAILABLE;  // one device per window
+        if (!sdl_window_of(window) || window->destroyed) return D3DERR_INVALIDCALL;
+        if (SDL_GetRenderer(sdl_window_of(window))) return D3DERR_NOTAVAILABLE;  // one device per window
 
-        SDL_Renderer* renderer = make_renderer(window->sdl, type, behaviour);
+        SDL_Renderer* renderer = make_renderer(sdl_window_of(window), type, behaviour);
         if (!renderer) return D3DERR_NOTAVAILABLE;
         SDL_RendererInfo info{};
         if (SDL_GetRendererInfo(renderer, &info) != 0 || !(info.flags & SDL_RENDERER_TARGETTEXTURE)) {
