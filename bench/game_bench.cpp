@@ -23,7 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/graphics_objects.h"
+#include "shell/graphics_stage.h"
 #include "platform/sdl/graphics_sdl.h"
 #include "platform/test_hooks.h"
 #include "scenes/game_state.h"
