@@ -16,15 +16,13 @@ void load_records();
 // a regular file) nothing is written and the old file stays.
 void save_records();
 
-// For the tests: the same operations on any path, and a way to make the
-// write fail after the new file is complete but before it replaces the old.
+// For the tests: the same operations on any path (set_record_replace_failure
+// of platform/record_file.h makes a write fail just before the replace).
 namespace records_detail {
 
 constexpr const char* kRecordPath = "game/data_save.dat";
 
 void load_records_from(const char* path);
 void save_records_to(const char* path);
-
-extern bool fail_before_rename;
 
 }  // namespace records_detail

@@ -5,9 +5,7 @@
 #include <string>
 #include <string_view>
 
-#if defined(_WIN32)
-#include "platform/win_types.h"
-#endif
+#include "platform/environment.h"
 
 namespace {
 
@@ -27,21 +25,7 @@ Faults& faults() {
 }
 
 // The list of faults named in POKOMARU_FAULT, empty when it is not set.
-std::string fault_list() {
-#if defined(_WIN32)
-    // The wide environment is the process's own; the C runtime's narrow copy
-    // would pass through the ANSI code page. The names are plain ASCII.
-    wchar_t buffer[512];
-    DWORD length = GetEnvironmentVariableW(L"POKOMARU_FAULT", buffer, 512);
-    if (length == 0 || length >= 512) return {};
-    std::string list;
-    for (DWORD i = 0; i < length; ++i) list.push_back(buffer[i] < 0x80 ? static_cast<char>(buffer[i]) : '?');
-    return list;
-#else
-    const char* env = std::getenv("POKOMARU_FAULT");
-    return env ? std::string(env) : std::string();
-#endif
-}
+std::string fault_list() { return environment_variable("POKOMARU_FAULT"); }
 
 bool named_in_environment(Fault fault) {
     std::string env = fault_list();

@@ -42,7 +42,7 @@ void update_clear() {
             break;
         case ClearHover:
             if (!pointer_on_button()) game.clear_button_state = ClearIdle;
-            if (game.mouse_down == 1 && game.press_consumed == 0) {
+            if (fresh_press()) {
                 game.press_consumed = 1;
                 game.clear_button_state = ClearPressed;
             }

@@ -93,3 +93,6 @@ struct GameState {
 };
 
 extern GameState game;
+
+// A press is new while the button is down and no scene step has taken it yet.
+inline bool fresh_press() { return game.mouse_down == 1 && game.press_consumed == 0; }

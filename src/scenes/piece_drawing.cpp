@@ -154,9 +154,9 @@ void draw_pieces() {
 void draw_window_size_readout() {
     static const int kWidthLefts[4] = {870, 886, 902, 918};
     static const int kHeightLefts[4] = {950, 966, 982, 998};
-    draw_figure(game.window_width - 18, kWidthLefts);
+    draw_figure(game.window_width - kFrameAllowanceWidth, kWidthLefts);
     draw_text(font_gothic_16_bold, ui_text::kTimesSign, make_rect(934, 750, 1024, 768), DT_WORDBREAK, kGrey);
-    draw_figure(game.window_height - 44, kHeightLefts);
+    draw_figure(game.window_height - kFrameAllowanceHeight, kHeightLefts);
 }
 
 void draw_play_hud() {

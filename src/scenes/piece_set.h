@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/logical_screen.h"
 #include "scenes/game_state.h"
 
 struct PieceSet {
@@ -24,8 +25,12 @@ inline PieceSet current_piece_set() {
 
 // The pointer mapped into the 1024 x 768 logical screen. With a client area
 // of no width or height this is infinite or, for a pointer at 0, not a number.
-inline double logical_pointer_x() { return game.mouse_x / (game.window_width - 18) * 1024; }
-inline double logical_pointer_y() { return game.mouse_y / (game.window_height - 44) * 768; }
+inline double logical_pointer_x() {
+    return game.mouse_x / (game.window_width - kFrameAllowanceWidth) * kLogicalWidth;
+}
+inline double logical_pointer_y() {
+    return game.mouse_y / (game.window_height - kFrameAllowanceHeight) * kLogicalHeight;
+}
 
 // Whether the pointer lies on the piece's picture, edges included.
 bool pointer_on_piece(const PieceRecord& piece);

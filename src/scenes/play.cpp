@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "content/records.h"
+#include "platform/logical_screen.h"
 #include "platform/sound.h"
 #include "scenes/game_state.h"
 #include "scenes/piece_set.h"
@@ -15,8 +16,8 @@ namespace {
 
 constexpr double kDropTolerance = 10;  // logical pixels around the home centre, each axis
 constexpr double kEdgeMargin = 4;      // a piece's centre stays this far inside the screen
-constexpr double kScreenWidth = 1024;
-constexpr double kScreenHeight = 768;
+constexpr double kScreenWidth = kLogicalWidth;
+constexpr double kScreenHeight = kLogicalHeight;
 
 constexpr double kClearDelay = 1.0;
 
@@ -31,8 +32,6 @@ constexpr double kMascotNameStartY = -24;
 constexpr double kMascotNameRestY = 8;
 constexpr double kAffiliationWidth = 300;
 constexpr double kMascotLineWidth = 256;
-
-bool fresh_press() { return game.mouse_down == 1 && game.press_consumed == 0; }
 
 bool valid_piece(const PieceSet& set, std::int32_t index) { return index >= 0 && index < set.count; }
 

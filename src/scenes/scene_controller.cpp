@@ -1,6 +1,7 @@
 // The per-frame dispatch to the current scene, the press latch, and the one
 // hit test of the game.
 
+#include "platform/logical_screen.h"
 #include "platform/window.h"
 #include "scenes/game_state.h"
 #include "scenes/piece_set.h"
@@ -8,12 +9,6 @@
 #include "shell/main_window.h"
 
 namespace {
-
-// The window frame and caption around the client area, as the game counts them.
-constexpr double kFrameWidth = 18;
-constexpr double kFrameHeight = 44;
-constexpr double kLogicalWidth = 1024;
-constexpr double kLogicalHeight = 768;
 
 constexpr double kFadeOutSpeed = 1100;  // alpha per second
 constexpr double kFadeInSpeed = 700;
@@ -70,8 +65,8 @@ void update_frame() {
 }
 
 bool pointer_in_logical_rect(double x0, double y0, double x1, double y1) {
-    const double client_width = game.window_width - kFrameWidth;
-    const double client_height = game.window_height - kFrameHeight;
+    const double client_width = game.window_width - kFrameAllowanceWidth;
+    const double client_height = game.window_height - kFrameAllowanceHeight;
     return client_width * x0 / kLogicalWidth <= game.mouse_x && game.mouse_x <= client_width * x1 / kLogicalWidth &&
            client_height * y0 / kLogicalHeight <= game.mouse_y &&
            game.mouse_y <= client_height * y1 / kLogicalHeight;

@@ -17,8 +17,6 @@ bool pointer_on(const ButtonArea& area) {
     return pointer_in_logical_rect(area.left, area.top, area.right, area.bottom);
 }
 
-bool fresh_press() { return game.mouse_down == 1 && game.press_consumed == 0; }
-
 void start_game(PuzzleMode mode) {
     game.title_button_state = TitleIdle;
     game.scatter_seconds = 0;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/logical_screen.h"
 #include "ui_text.h"
 #include "scenes/game_state.h"
 #include "scenes/scenes.h"
@@ -11,8 +12,6 @@ HWND main_window = nullptr;
 namespace {
 constexpr const char* kClassName = "MainClass";
 constexpr int kIconResource = 101;
-constexpr int kLogicalWidth = 1024;
-constexpr int kLogicalHeight = 768;
 constexpr int kLiftPixels = 32;
 }  // namespace
 
@@ -35,7 +34,7 @@ bool create_main_window(HINSTANCE instance) {
     wc.lpszClassName = kClassName;
     if (!RegisterClassExA(&wc)) return false;
 
-    game.window_rect = RECT{0, 0, 1042, 812};
+    game.window_rect = RECT{0, 0, kLogicalWidth + kFrameAllowanceWidth, kLogicalHeight + kFrameAllowanceHeight};
     AdjustWindowRect(&game.window_rect, WS_SYSMENU, FALSE);
     // The adjusted right and bottom, not the differences, are the size.
     int width = game.window_rect.right;

@@ -3,6 +3,7 @@
 // written, and that a failed write never costs the previous records.
 
 #include "content/records.h"
+#include "platform/record_file.h"
 
 #include <gtest/gtest.h>
 
@@ -40,9 +41,9 @@ protected:
         std::filesystem::create_directory("game");
         game.best_seconds[0] = kNoRecordSeconds;
         game.best_seconds[1] = kNoRecordSeconds;
-        records_detail::fail_before_rename = false;
+        set_record_replace_failure(false);
     }
-    void TearDown() override { records_detail::fail_before_rename = false; }
+    void TearDown() override { set_record_replace_failure(false); }
 
     void load_from_bytes(const std::string& bytes) {
         write_bytes(kRecord, bytes);
@@ -166,7 +167,7 @@ TEST_F(RecordFile, FailureBeforeTheRenameKeepsTheOldRecordsWhole) {
     write_bytes(kRecord, old);
     game.best_seconds[0] = 61.0;
     game.best_seconds[1] = 62.0;
-    records_detail::fail_before_rename = true;
+    set_record_replace_failure(true);
     save_records();
     EXPECT_EQ(read_bytes(kRecord), old);
     EXPECT_FALSE(std::filesystem::exists(kTemporary));

@@ -1,7 +1,5 @@
-// The decoder of every platform but Windows, over iconv; Windows has its
-// own (platform/win32/sjis_win32.cpp).
-#if !defined(_WIN32)
-
+// The code page 932 decoder of every platform but Windows, over iconv;
+// Windows has its own (platform/win32/sjis_win32.cpp).
 #include "platform/sjis.h"
 
 #include <iconv.h>
@@ -59,5 +57,3 @@ std::string cp932_to_utf8(const char* text, int count) {
     static Converter conv("UTF-8");
     return convert(conv, text, count, std::string("\xEF\xBF\xBD"));
 }
-
-#endif

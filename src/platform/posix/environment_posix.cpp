@@ -1,0 +1,8 @@
+#include "platform/environment.h"
+
+#include <cstdlib>
+
+std::string environment_variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
