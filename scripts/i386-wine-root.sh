@@ -181,7 +181,13 @@ ensure() {
 
 case "${1:-}" in
     probe) probe ;;
-    ensure) probe >/dev/null || { probe; exit 1; }; ensure ;;
+    ensure)
+        # A current root is used as it is; a new one is made only where it can run.
+        if ! { [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$stamp_text" ]; }; then
+            probe >&2 || exit 1
+        fi
+        ensure
+        ;;
     run)
         shift
         [ $# -gt 0 ] || { say "usage: $me run CMD [ARGS...]"; exit 2; }
