@@ -28,6 +28,10 @@ suite: bookworm
 packages: wine wine32 libgl1-mesa-dri x11-utils fonts-ipafont fonts-ipaexfont"
 packages=(wine wine32 libgl1-mesa-dri x11-utils fonts-ipafont fonts-ipaexfont)
 stamp=$root/etc/pokomaru-i386-root.stamp
+# Every run holds this lock shared while it lives; the root is replaced only
+# under it held alone, so a root in use (whose mounts other namespaces
+# cannot see from here) is never removed.
+lock=$root.lock
 me=i386-wine-root.sh
 
 say() { echo "$me: $*" >&2; }
@@ -107,6 +111,10 @@ remove_root() {
 run_in_root() {
     local target=$1
     shift
+    if [ "$target" = "$root" ]; then
+        exec 9>"$lock"
+        flock -s 9
+    fi
     local binds=/tmp
     [ -n "${POKOMARU_I386_BINDS:-}" ] && binds="$binds:$POKOMARU_I386_BINDS"
     export POKOMARU_I386_TARGET=$target POKOMARU_I386_BIND_LIST=$binds
@@ -174,8 +182,11 @@ ensure() {
     fi
     (POKOMARU_I386_BINDS="" run_in_root "$new" apt-get clean) >/dev/null 2>&1 || true
     printf '%s\n' "$stamp_text" >"$new/etc/pokomaru-i386-root.stamp"
+    exec 8>"$lock"
+    flock -n -x 8 || { say "$root is in use by a running test; it stays until that ends"; remove_root "$new"; exit 1; }
     remove_root "$root"
     mv "$new" "$root"
+    exec 8>&-
     say "i386 root ready in $((SECONDS - started)) s: $(du -sh --one-file-system "$root" | cut -f1)"
 }
 
