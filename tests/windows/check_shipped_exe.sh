@@ -158,12 +158,6 @@ TABLE
     done
 }
 
-version_rank() {
-    case "$1" in
-        2000) echo 1 ;; XP) echo 2 ;; Vista) echo 3 ;; 7) echo 4 ;; 8) echo 5 ;; 8.1) echo 6 ;; 10) echo 7 ;;
-        *) echo 99 ;;
-    esac
-}
 floor=7
 
 headers=$(i686-w64-mingw32-objdump -p "$exe")
@@ -181,22 +175,14 @@ for dll in "${dlls[@]}"; do
     case "$dll" in *sdl*) fail "imports $dll: the Windows build must not use SDL" ;; esac
 done
 
-table=$(imports_table)
-problems=()
-while read -r dll fn; do
-    [ -n "$fn" ] || continue
-    row=$(awk -v f="$fn" '$2 == f' <<<"$table")
-    if [ -z "$row" ]; then
-        problems+=("$fn from $dll is not in the table of known imports")
-        continue
-    fi
-    read -r want_dll _ since < <(head -n 1 <<<"$row")
-    if [ "$dll" != "$want_dll" ]; then
-        problems+=("$fn is imported from $dll, but $want_dll is the DLL that has it on every Windows (link order?)")
-    elif [ "$(version_rank "$since")" -gt "$(version_rank $floor)" ]; then
-        problems+=("$fn ($dll) first came with Windows $since, after Windows $floor")
-    fi
-done <<<"$imports"
+# One pass: each import against its row of the table.
+mapfile -t problems < <(awk -v floor=$floor '
+    function rank(v) { return v == "2000" ? 1 : v == "XP" ? 2 : v == "Vista" ? 3 : v == "7" ? 4 : v == "8" ? 5 : v == "8.1" ? 6 : v == "10" ? 7 : 99 }
+    FNR == NR { if (!($2 in dll_of)) { dll_of[$2] = $1; since[$2] = $3 }; next }
+    !($2 in dll_of) { print $2 " from " $1 " is not in the table of known imports"; next }
+    $1 != dll_of[$2] { print $2 " is imported from " $1 ", but " dll_of[$2] " is the DLL that has it on every Windows (link order?)"; next }
+    rank(since[$2]) > rank(floor) { print $2 " (" $1 ") first came with Windows " since[$2] ", after Windows " floor }
+' <(imports_table) <(printf '%s\n' "$imports"))
 if [ ${#problems[@]} -gt 0 ]; then
     printf 'check_shipped_exe.sh: %s\n' "${problems[@]}" >&2
     fail "${#problems[@]} import(s) would keep it from starting on Windows $floor"
