@@ -112,16 +112,21 @@ run_in_root() {
     local target=$1
     shift
     if [ "$target" = "$root" ]; then
-        exec 9>"$lock"
+        [ -e "$lock" ] || : >"$lock"
+        exec 9<"$lock"
         flock -s 9
     fi
     local binds=/tmp
     [ -n "${POKOMARU_I386_BINDS:-}" ] && binds="$binds:$POKOMARU_I386_BINDS"
     export POKOMARU_I386_TARGET=$target POKOMARU_I386_BIND_LIST=$binds
-    exec unshare --mount --propagation private -- bash -c '
+    # Without root, a user namespace of its own (uid 0 inside) allows the
+    # bind mounts and the chroot.
+    local as_user=()
+    [ "$(id -u)" -eq 0 ] || as_user=(--user --map-root-user)
+    exec unshare "${as_user[@]}" --mount --propagation private -- bash -c '
         set -e
         r=$POKOMARU_I386_TARGET
-        mount -t proc proc "$r/proc"
+        mount --rbind /proc "$r/proc"
         mount --rbind /sys "$r/sys"
         mount --rbind /dev "$r/dev"
         IFS=:
