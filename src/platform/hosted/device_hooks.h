@@ -22,6 +22,7 @@ HostedPresentCounts hosted_present_counts(IDirect3DDevice9* device);
 // Sets the savings of the device's drawing (all on when made); the next
 // frame is drawn without reference to the last.
 void set_frame_drawing(IDirect3DDevice9* device, const FrameDrawingOptions& options);
+FrameDrawingOptions frame_drawing(IDirect3DDevice9* device);
 // Makes the next present draw even if the frame is unchanged.
 void redraw_next_present(IDirect3DDevice9* device);
 // The renderer's name ("opengl", "software" ...), or null for another device.

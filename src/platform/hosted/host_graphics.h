@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/frame_recorder.h"
+#include "platform/graphics.h"
 #include "platform/sprite/render_backend.h"
 #include "platform/win_types.h"
 
