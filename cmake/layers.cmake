@@ -34,8 +34,12 @@ file(GLOB GAME_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/shell/*.cpp
   ${CMAKE_SOURCE_DIR}/src/scenes/*.cpp
   ${CMAKE_SOURCE_DIR}/src/content/*.cpp)
-# The entry points belong to the programs.
-list(REMOVE_ITEM GAME_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/main.cpp ${CMAKE_SOURCE_DIR}/src/shell/winmain.cpp)
+# main() belongs to the program; on Windows WinMain itself is the entry and
+# goes with the program too, elsewhere main() calls it and tests start it.
+list(REMOVE_ITEM GAME_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/main.cpp)
+if(WIN32)
+  list(REMOVE_ITEM GAME_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/winmain.cpp)
+endif()
 pokomaru_layer(pokomaru_game ${GAME_SOURCES} ${GAME_GENERATED_SOURCES})
 
 file(GLOB SPRITE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/sprite/*.cpp)
