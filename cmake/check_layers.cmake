@@ -4,7 +4,7 @@
 #
 #   game (shell, scenes, content)  -> platform/*.h and platform/sprite only
 #   platform/*.h|cpp, sprite       -> each other only: no game code, no backend folder
-#   hosted                         -> no backend folder
+#   hosted                         -> sprite and platform, no backend folder
 #   sdl, web                       -> hosted and posix, no other backend
 #   null                           -> hosted, no other backend
 #   win32                          -> no other backend, not hosted
@@ -30,7 +30,7 @@ endfunction()
 set(allowed_game game platform sprite other)
 set(allowed_platform platform sprite other)
 set(allowed_sprite sprite platform other)
-set(allowed_hosted hosted platform other)
+set(allowed_hosted hosted sprite platform other)
 set(allowed_posix posix platform other)
 set(allowed_sdl sdl hosted posix sprite platform other)
 set(allowed_web web hosted posix sprite platform other)

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/graphics_objects.h"
-#include "platform/sdl/graphics_sdl.h"
+#include "support/frame_check.h"
 #include "platform/sdl/sdl_window.h"
 #include "scenes/game_state.h"
 #include "shell/main_window.h"
