@@ -35,7 +35,7 @@ add_custom_target(windows_unit_tests)
 file(GLOB scene_tests RELATIVE ${UNIT_DIR} CONFIGURE_DEPENDS ${UNIT_DIR}/scenes/*.cpp)
 windows_unit_test(test_scenes ${scene_tests})
 windows_unit_test(test_content
-  content/catalogue_test.cpp content/labels_test.cpp content/records_test.cpp content/drawing_objects_stand_in.cpp)
+  content/catalogue_test.cpp content/labels_test.cpp content/records_test.cpp)
 windows_unit_test(test_shell shell/frame_pacing_test.cpp platform/code_page_test.cpp)
 # The fonts' layout over a glyph source of known metrics, the fonts with
 # GDI glyphs (which also proves the prefix's face mapping), and the sprite
