@@ -64,7 +64,7 @@ set(WEB_LINK_OPTIONS
   "-sASYNCIFY_IMPORTS=['pokomaru_decode_png','pokomaru_message_box']"
   -sEXIT_RUNTIME=1
   -sMODULARIZE=1 -sEXPORT_NAME=createGame
-  "-sEXPORTED_RUNTIME_METHODS=['FS','IDBFS','ccall','cwrap']"
+  "-sEXPORTED_RUNTIME_METHODS=['FS','IDBFS','ccall','cwrap','UTF8ToString']"
   "-sEXPORTED_FUNCTIONS=['_main','_malloc','_free']"
   -lidbfs.js
   "SHELL:--js-library ${WEB_PAGE_DIR}/library_pokomaru.js"
@@ -81,3 +81,23 @@ target_link_libraries(pokomaru-jigsaw PRIVATE pokomaru_web_core)
 target_link_options(pokomaru-jigsaw PRIVATE ${WEB_LINK_OPTIONS})
 set_target_properties(pokomaru-jigsaw PROPERTIES SUFFIX ".js"
   LINK_DEPENDS "${WEB_PAGE_DIR}/library_pokomaru.js;${CMAKE_SOURCE_DIR}/game/bitmap.png")
+
+# The same page with what the browser tests read of the running game
+# (tests/web/support): the tests swap these two files into a copy of the
+# site. Not part of the site itself.
+add_executable(pokomaru-jigsaw-test EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/shell/main.cpp
+  ${CMAKE_SOURCE_DIR}/tests/web/support/test_exports.cpp)
+target_compile_options(pokomaru-jigsaw-test PRIVATE ${WEB_COMPILE_OPTIONS})
+target_link_libraries(pokomaru-jigsaw-test PRIVATE pokomaru_web_core)
+target_link_options(pokomaru-jigsaw-test PRIVATE ${WEB_LINK_OPTIONS})
+set_target_properties(pokomaru-jigsaw-test PROPERTIES SUFFIX ".js"
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-page OUTPUT_NAME pokomaru-jigsaw
+  LINK_DEPENDS "${WEB_PAGE_DIR}/library_pokomaru.js;${CMAKE_SOURCE_DIR}/game/bitmap.png")
+
+# The web layer's own logic, run under node (tests/web/run.sh).
+add_executable(web_page_input_test EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/web/unit/page_input_test.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/web/page_input.cpp)
+target_include_directories(web_page_input_test PRIVATE ${CMAKE_SOURCE_DIR}/src)
+target_compile_options(web_page_input_test PRIVATE ${WEB_COMPILE_OPTIONS})
+target_link_options(web_page_input_test PRIVATE -sENVIRONMENT=node -sEXIT_RUNTIME=1)
+set_target_properties(web_page_input_test PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/unit)

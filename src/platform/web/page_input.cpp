@@ -33,17 +33,17 @@ void PageInput::post(UINT message, WPARAM wparam, LPARAM lparam) {
     if (waiting_.empty())
         ready_.push_back({message, wparam, lparam});
     else
-        waiting_.back().push_back({message, wparam, lparam});
+        waiting_.back().messages.push_back({message, wparam, lparam});
 }
 
-void PageInput::post_after_frame(UINT message, WPARAM wparam, LPARAM lparam) {
+void PageInput::post_after_frames(int frames, UINT message, WPARAM wparam, LPARAM lparam) {
     if (waiting_.empty()) frames_since_release_ = 0;
-    waiting_.push_back({{message, wparam, lparam}});
+    waiting_.push_back({frames, {{message, wparam, lparam}}});
 }
 
 bool PageInput::take(PageMessage& out) {
-    if (ready_.empty() && !waiting_.empty() && frames_since_release_ > 0) {
-        ready_ = std::move(waiting_.front());
+    if (ready_.empty() && !waiting_.empty() && frames_since_release_ >= waiting_.front().frames) {
+        ready_ = std::move(waiting_.front().messages);
         waiting_.pop_front();
         frames_since_release_ = 0;
     }
@@ -98,7 +98,7 @@ void PageInput::touch_start(long finger, const ClientPoint& at) {
     // a window and presses at once.
     if (!focused_) focus(true);
     post(WM_MOUSEMOVE, 0, position(at));
-    post_after_frame(WM_LBUTTONDOWN, MK_LBUTTON, position(at));
+    post_after_frames(kFramesBeforePress, WM_LBUTTONDOWN, MK_LBUTTON, position(at));
 }
 
 void PageInput::touch_move(long finger, const ClientPoint& at) {
@@ -111,5 +111,5 @@ void PageInput::touch_move(long finger, const ClientPoint& at) {
 void PageInput::touch_end(long finger, const ClientPoint& at) {
     if (finger != finger_) return;
     finger_ = -1;
-    post_after_frame(WM_LBUTTONUP, 0, position(at));
+    post_after_frames(kFramesBeforeRelease, WM_LBUTTONUP, 0, position(at));
 }

@@ -2,11 +2,13 @@
 // messages the game handles, queued for the main loop's one message per
 // pass. Plain logic without the browser, so it is tested under node.
 //
-// Touch: one finger plays as the mouse. The game picks up only the piece
-// that is already the candidate under the pointer, found in an earlier
-// frame, so a finger's position goes to the game first and its press only
-// after a frame has run; its release again after a frame, so a tap is seen
-// pressed by the game before it is let go. A second finger is ignored.
+// Touch: one finger plays as the mouse. The game acts on a press only over
+// what the pointer already hovered in an earlier frame (the piece that is
+// the candidate under the pointer, the button that is lit; going from one
+// button to the other takes two frames), so a finger's position goes to the
+// game first and its press only after kFramesBeforePress frames have run;
+// its release after kFramesBeforeRelease more, so a tap is seen pressed by
+// the game before it is let go. A second finger is ignored.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +36,9 @@ void client_size_of(double css_width, double css_height, int& width, int& height
 
 class PageInput {
 public:
+    static constexpr int kFramesBeforePress = 3;
+    static constexpr int kFramesBeforeRelease = 2;
+
     void mouse_move(const ClientPoint& at, bool left_held);
     void mouse_down(const ClientPoint& at);
     void mouse_up(const ClientPoint& at);
@@ -57,11 +62,15 @@ public:
 
 private:
     void post(UINT message, WPARAM wparam, LPARAM lparam);
-    void post_after_frame(UINT message, WPARAM wparam, LPARAM lparam);
+    void post_after_frames(int frames, UINT message, WPARAM wparam, LPARAM lparam);
     void activation_changed(bool was_active);
 
+    struct Held {
+        int frames;  // frames to run after the group before it
+        std::deque<PageMessage> messages;
+    };
     std::deque<PageMessage> ready_;
-    std::deque<std::deque<PageMessage>> waiting_;  // each group one frame after the one before
+    std::deque<Held> waiting_;
     int frames_since_release_ = 0;
     bool focused_ = false, visible_ = true;
     long finger_ = -1;

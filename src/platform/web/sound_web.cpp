@@ -160,7 +160,7 @@ public:
         std::fclose(file);
         if (got == 0) return DMUS_E_LOADER_FAILEDOPEN;
         const int slot = next_effect_slot++;
-        pokomaru_sound_load(slot, bytes.data(), got);
+        pokomaru_sound_load(slot, name.c_str(), bytes.data(), got);
         auto* segment = new WebSegment(slot);
         const HRESULT hr = segment->QueryInterface(iid, object);
         segment->Release();

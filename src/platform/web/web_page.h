@@ -15,6 +15,11 @@ extern "C" {
 // malloc'd UTF-8 text of *size bytes (not terminated); null on failure.
 char* pokomaru_decode_cp932(const char* bytes, std::size_t length, std::size_t* size);
 
+// --- Frames ----------------------------------------------------------------
+// 1 when the browser has shown a frame of its own since the last time this
+// said so (the first call says so too): a picture drawn now will be seen.
+int pokomaru_browser_frame_due(void);
+
 // --- Images (the browser's decoder) ---------------------------------------
 // Decodes PNG bytes into width x height RGBA bytes at `rgba`, unpremultiplied
 // and without colour management; 1 on success, 0 when the browser cannot
@@ -34,9 +39,10 @@ double pokomaru_font_advance(int font, std::uint32_t code_point);
 std::uint8_t* pokomaru_font_rasterise(int font, std::uint32_t code_point, int* info);
 
 // --- Sound (WebAudio) ------------------------------------------------------
-// Hands the bytes of a wave file to the page, which decodes it in the
-// background; the effect stays silent if it cannot be decoded.
-void pokomaru_sound_load(int effect, const std::uint8_t* data, std::size_t size);
+// Hands the bytes of a wave file (named for diagnostics) to the page, which
+// decodes it in the background; the effect stays silent if it cannot be
+// decoded.
+void pokomaru_sound_load(int effect, const char* name, const std::uint8_t* data, std::size_t size);
 // Plays a decoded effect once, overlapping whatever plays; nothing when it
 // is not decoded (yet) or the page has no sound.
 void pokomaru_sound_play(int effect);

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/web/web_page.h"
+
 namespace {
 
 // GLSL ES 1.00 runs on WebGL 1 and 2 alike. Pixel (x, y) of the back buffer
@@ -201,7 +203,7 @@ bool WebGlBackend::make_objects() {
             upload(*texture);
         }
     objects_ready_ = true;
-    clear(0xFF000000u);
+    recorded_drawn_ = commands_.empty();
     return true;
 }
 
@@ -274,13 +276,57 @@ bool WebGlBackend::draw_triangles(BackendTexture handle, const SpriteVertex* ver
     if (lost()) return false;
     if (handle == 0 || handle > textures_.size() || !textures_[handle - 1] || !vertices || !indices) return false;
     if (vertex_count <= 0 || index_count <= 0) return true;
+    Command command{};
+    command.step = Step::Draw;
+    command.texture = handle;
+    command.mode = mode;
+    command.first_vertex = vertices_.size();
+    command.vertex_count = static_cast<std::size_t>(vertex_count);
+    command.first_index = indices_.size();
+    command.index_count = static_cast<std::size_t>(index_count);
+    record(command);
+    vertices_.insert(vertices_.end(), vertices, vertices + vertex_count);
+    indices_.insert(indices_.end(), indices, indices + index_count);
+    return true;
+}
+
+// The first command after a present opens the next frame. One that starts
+// with a full clear replaces an unshown frame outright; anything else
+// builds on it, so the unshown frame is drawn first.
+void WebGlBackend::record(const Command& command) {
+    if (!frame_open_) {
+        const bool full_clear = command.step == Step::Clear && command.x0 == 0 && command.y0 == 0 &&
+                                command.x1 == width_ && command.y1 == height_;
+        if (!full_clear) draw_recorded();
+        commands_.clear();
+        vertices_.clear();
+        indices_.clear();
+        frame_open_ = true;
+    }
+    commands_.push_back(command);
+    recorded_drawn_ = false;
+}
+
+void WebGlBackend::draw_recorded() {
+    if (recorded_drawn_ || lost()) return;
+    for (const Command& command : commands_) {
+        if (command.step == Step::Clear)
+            clear_now(command);
+        else
+            draw_now(command);
+    }
+    recorded_drawn_ = true;
+}
+
+void WebGlBackend::draw_now(const Command& command) {
+    if (command.texture == 0 || command.texture > textures_.size() || !textures_[command.texture - 1]) return;
     bind_back_buffer();
     glUseProgram(program_);
     glUniform2f(scale_location_, 2.0f / width_, 2.0f / height_);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, textures_[handle - 1]->gl);
+    glBindTexture(GL_TEXTURE_2D, textures_[command.texture - 1]->gl);
     glUniform1i(sampler_location_, 0);
-    if (mode == BlendMode::AlphaBlend) {
+    if (command.mode == BlendMode::AlphaBlend) {
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glBlendEquation(GL_FUNC_ADD);
@@ -288,8 +334,8 @@ bool WebGlBackend::draw_triangles(BackendTexture handle, const SpriteVertex* ver
         glDisable(GL_BLEND);
     }
     glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertex_count) * sizeof(SpriteVertex), vertices,
-                 GL_STREAM_DRAW);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(command.vertex_count * sizeof(SpriteVertex)),
+                 &vertices_[command.first_vertex], GL_STREAM_DRAW);
     glEnableVertexAttribArray(kPosition);
     glEnableVertexAttribArray(kColour);
     glEnableVertexAttribArray(kUv);
@@ -300,34 +346,48 @@ bool WebGlBackend::draw_triangles(BackendTexture handle, const SpriteVertex* ver
     glVertexAttribPointer(kUv, 2, GL_FLOAT, GL_FALSE, sizeof(SpriteVertex),
                           reinterpret_cast<const void*>(offsetof(SpriteVertex, u)));
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer_);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(index_count) * sizeof(std::uint16_t), indices,
-                 GL_STREAM_DRAW);
-    glDrawElements(GL_TRIANGLES, index_count, GL_UNSIGNED_SHORT, nullptr);
-    return true;
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(command.index_count * sizeof(std::uint16_t)),
+                 &indices_[command.first_index], GL_STREAM_DRAW);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(command.index_count), GL_UNSIGNED_SHORT, nullptr);
 }
 
 void WebGlBackend::clear(std::uint32_t argb) { clear_rect(0, 0, width_, height_, argb); }
 
 void WebGlBackend::clear_rect(int x0, int y0, int x1, int y1, std::uint32_t argb) {
     if (lost()) return;
-    x0 = std::clamp(x0, 0, width_);
-    x1 = std::clamp(x1, 0, width_);
-    y0 = std::clamp(y0, 0, height_);
-    y1 = std::clamp(y1, 0, height_);
-    if (x0 >= x1 || y0 >= y1) return;
+    Command command{};
+    command.step = Step::Clear;
+    command.colour = argb;
+    command.x0 = std::clamp(x0, 0, width_);
+    command.x1 = std::clamp(x1, 0, width_);
+    command.y0 = std::clamp(y0, 0, height_);
+    command.y1 = std::clamp(y1, 0, height_);
+    if (command.x0 >= command.x1 || command.y0 >= command.y1) return;
+    record(command);
+}
+
+void WebGlBackend::clear_now(const Command& c) {
     bind_back_buffer();
-    const bool whole = x0 == 0 && y0 == 0 && x1 == width_ && y1 == height_;
+    const bool whole = c.x0 == 0 && c.y0 == 0 && c.x1 == width_ && c.y1 == height_;
     if (!whole) {
         glEnable(GL_SCISSOR_TEST);
-        glScissor(x0, height_ - y1, x1 - x0, y1 - y0);  // GL counts rows from the bottom
+        glScissor(c.x0, height_ - c.y1, c.x1 - c.x0, c.y1 - c.y0);  // GL counts rows from the bottom
     }
-    glClearColor(((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f, 1.0f);
+    glClearColor(((c.colour >> 16) & 0xFF) / 255.0f, ((c.colour >> 8) & 0xFF) / 255.0f, (c.colour & 0xFF) / 255.0f,
+                 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     if (!whole) glDisable(GL_SCISSOR_TEST);
 }
 
 void WebGlBackend::present() {
+    frame_open_ = false;
     if (lost()) return;
+    if (!pokomaru_browser_frame_due()) {
+        ++presents_kept_;
+        return;
+    }
+    draw_recorded();
+    ++presents_shown_;
     int canvas_width = 0, canvas_height = 0;
     emscripten_webgl_get_drawing_buffer_size(static_cast<EMSCRIPTEN_WEBGL_CONTEXT_HANDLE>(context_), &canvas_width,
                                              &canvas_height);
@@ -346,8 +406,9 @@ void WebGlBackend::present() {
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
 }
 
-bool WebGlBackend::read_back(std::vector<std::uint32_t>& argb) const {
+bool WebGlBackend::read_back(std::vector<std::uint32_t>& argb) {
     if (lost()) return false;
+    draw_recorded();
     std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width_) * height_ * 4);
     glBindFramebuffer(GL_FRAMEBUFFER, back_framebuffer_);
     glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());

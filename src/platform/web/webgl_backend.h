@@ -32,11 +32,15 @@ public:
     // an ARGB colour, alpha ignored: the back buffer has none.
     void clear(std::uint32_t argb);
     void clear_rect(int x0, int y0, int x1, int y1, std::uint32_t argb);
-    // Stretches the back buffer over the canvas's drawing buffer, whose size
-    // the page keeps at the canvas's size on the screen in device pixels.
+    // Ends the frame and shows it: the back buffer stretched over the
+    // canvas's drawing buffer, whose size the page keeps at the canvas's size
+    // on the screen in device pixels. The browser shows at most one picture
+    // per frame of its own, so a frame drawn before the browser has taken the
+    // last one is kept unshown; the next frame, which the game draws in
+    // full, takes its place. The GPU then draws no more than is seen.
     void present();
     // The back buffer as ARGB rows top to bottom, alpha opaque.
-    bool read_back(std::vector<std::uint32_t>& argb) const;
+    bool read_back(std::vector<std::uint32_t>& argb);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -52,6 +56,15 @@ public:
     int webgl_version() const { return version_; }
 
 private:
+    enum class Step : std::uint8_t { Clear, Draw };
+    struct Command {
+        Step step;
+        std::uint32_t colour;             // Clear
+        int x0, y0, x1, y1;               // Clear
+        BackendTexture texture;           // Draw
+        BlendMode mode;                   // Draw
+        std::size_t first_vertex, vertex_count, first_index, index_count;
+    };
     struct Texture {
         int width = 0, height = 0;
         std::vector<std::uint32_t> texels;  // the managed copy, 0xAARRGGBB
@@ -61,6 +74,11 @@ private:
     bool make_objects();
     void upload(Texture& texture);
     void bind_back_buffer();
+    void record(const Command& command);
+    // Draws the recorded frame into the back buffer, if it is not drawn yet.
+    void draw_recorded();
+    void clear_now(const Command& command);
+    void draw_now(const Command& command);
 
     int context_;
     int version_;
@@ -73,4 +91,17 @@ private:
     int sampler_location_ = -1, present_sampler_location_ = -1, scale_location_ = -1;
     std::vector<std::unique_ptr<Texture>> textures_;  // handle - 1 indexes this; null for a freed slot
     std::vector<std::uint8_t> staging_;
+    // The frame as recorded since the last present, and whether it is in
+    // the back buffer yet.
+    std::vector<Command> commands_;
+    std::vector<SpriteVertex> vertices_;
+    std::vector<std::uint16_t> indices_;
+    bool recorded_drawn_ = true;
+    bool frame_open_ = false;
+    unsigned long presents_shown_ = 0, presents_kept_ = 0;
+
+public:
+    // Presents that reached the canvas, and those a later frame replaced.
+    unsigned long presents_shown() const { return presents_shown_; }
+    unsigned long presents_kept() const { return presents_kept_; }
 };

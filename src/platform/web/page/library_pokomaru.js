@@ -17,6 +17,23 @@ mergeInto(LibraryManager.library, {
     return out;
   },
 
+  // --- Frames --------------------------------------------------------------
+  $pokomaruFrames: { due: true, asked: false },
+  pokomaru_browser_frame_due__deps: ['$pokomaruFrames'],
+  pokomaru_browser_frame_due: function () {
+    var f = pokomaruFrames;
+    var due = f.due;
+    f.due = false;
+    if (!f.asked) {
+      f.asked = true;
+      requestAnimationFrame(function () {
+        f.asked = false;
+        f.due = true;
+      });
+    }
+    return due ? 1 : 0;
+  },
+
   // --- Images --------------------------------------------------------------
   $pokomaruImages: {
     // The decoded bitmap's bytes exactly as the file has them: through a
@@ -158,6 +175,7 @@ mergeInto(LibraryManager.library, {
   $pokomaruSound: {
     context: null,
     buffers: [],
+    names: [],
     // One context for the page; browsers start it suspended until the
     // player's first press, which resumes it (the page's script listens).
     audio: function () {
@@ -176,7 +194,8 @@ mergeInto(LibraryManager.library, {
   },
 
   pokomaru_sound_load__deps: ['$pokomaruSound'],
-  pokomaru_sound_load: function (effect, data, size) {
+  pokomaru_sound_load: function (effect, name, data, size) {
+    pokomaruSound.names[effect] = UTF8ToString(name);
     var audio = pokomaruSound.audio();
     if (!audio) return;
     var bytes = HEAPU8.slice(data, data + size);
@@ -193,7 +212,7 @@ mergeInto(LibraryManager.library, {
   pokomaru_sound_play__deps: ['$pokomaruSound'],
   pokomaru_sound_play: function (effect) {
     var audio = pokomaruSound.context, buffer = pokomaruSound.buffers[effect];
-    if (Module['pokomaruPlayed']) Module['pokomaruPlayed'](effect, !!(audio && buffer));
+    if (Module['pokomaruPlayed']) Module['pokomaruPlayed'](pokomaruSound.names[effect], !!(audio && buffer));
     if (!audio || !buffer) return;
     var source = audio.createBufferSource();
     source.buffer = buffer;
