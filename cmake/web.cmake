@@ -36,7 +36,6 @@ file(GLOB WEB_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/content/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/sprite/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/hosted/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/web/*.cpp)
 # Code page 932 comes from the browser's decoder (web/sjis_web.cpp): the C

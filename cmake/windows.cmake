@@ -23,6 +23,20 @@ set_target_properties(catalogue_gen PROPERTIES IMPORTED_LOCATION ${HOST_CATALOGU
 add_dependencies(catalogue_gen host_tools)
 
 set(GAME_GENERATED_SOURCES "")
+
+# The 32-bit build does its double arithmetic in SSE2, as the 64-bit one
+# does: the Direct3D 9 device (made without D3DCREATE_FPU_PRESERVE) sets the
+# thread's x87 unit to single precision, and on the x87 every double of the
+# game after start-up (the play clock, the positions) would be rounded to
+# 24 bits. Every processor Windows 7 and later run on has SSE2.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_compile_options(-msse2 -mfpmath=sse)
+endif()
+
+# The oldest Windows the game starts on: the system headers then offer
+# nothing newer than Windows 7, so a later function is a compile error
+# (tests/windows/check_shipped_exe.sh checks the imports themselves).
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601)
 include(${CMAKE_SOURCE_DIR}/cmake/catalogue.cmake)
 
 # Folder by folder, so that src/platform/sdl stays out.
@@ -38,8 +52,12 @@ file(GLOB CORE_SOURCES CONFIGURE_DEPENDS
 list(REMOVE_ITEM CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/main.cpp ${CMAKE_SOURCE_DIR}/src/shell/winmain.cpp)
 file(GLOB WIN32_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.rc)
 
+# usp10 before gdi32: mingw's gdi32 import library also lists the Script*
+# functions (Windows 8's gdi32 forwards them), and the first library that
+# has a function is the one the executable imports it from. Windows 7's
+# gdi32 has none of them and would refuse to start the game.
 set(WINDOWS_SYSTEM_LIBRARIES
-  d3d9 dinput8 dxguid ole32 oleaut32 uuid user32 gdi32 imm32 winmm usp10 windowscodecs)
+  d3d9 dinput8 dxguid ole32 oleaut32 uuid user32 usp10 gdi32 imm32 winmm windowscodecs)
 
 add_library(pokomaru_core STATIC ${CORE_SOURCES} ${GAME_GENERATED_SOURCES})
 target_include_directories(pokomaru_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)

@@ -5,8 +5,11 @@
 #                                          run under 64-bit Wine
 # Usage: scripts/build-windows.sh [x86|x64 ...] [-- extra cmake --build args]
 # With no architecture both are built. The x64 build also makes the
-# cross-built unit tests (they run under Wine; the 32-bit ones could not run
-# here); POKOMARU_WINDOWS_TESTS=OFF leaves them out.
+# cross-built unit tests (they run under the host's 64-bit Wine);
+# POKOMARU_WINDOWS_TESTS=OFF leaves them out. The x86 build makes them too
+# where this kernel runs 32-bit code (they run under 32-bit Wine in the i386
+# root of scripts/i386-wine-root.sh); POKOMARU_WINDOWS_X86_TESTS=ON or OFF
+# decides instead of the kernel.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,11 +30,18 @@ command -v ninja >/dev/null && generator=(-G Ninja)
 
 for arch in "${arches[@]}"; do
     case "$arch" in
-        x86) toolchain=cmake/toolchain-mingw-i686.cmake tests=OFF ;;
+        x86)
+            toolchain=cmake/toolchain-mingw-i686.cmake
+            tests=${POKOMARU_WINDOWS_X86_TESTS:-}
+            if [ -z "$tests" ]; then
+                tests=OFF
+                scripts/i386-wine-root.sh probe >/dev/null && tests=${POKOMARU_WINDOWS_TESTS:-ON}
+            fi
+            ;;
         x64) toolchain=cmake/toolchain-mingw-x86_64.cmake tests=${POKOMARU_WINDOWS_TESTS:-ON} ;;
     esac
     dir=build-windows/$arch
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
+    if [ ! -f "$dir/CMakeCache.txt" ] || ! grep -qx "POKOMARU_TESTS:BOOL=$tests" "$dir/CMakeCache.txt"; then
         cmake -S . -B "$dir" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
             -DCMAKE_TOOLCHAIN_FILE="$PWD/$toolchain" \
             -DPOKOMARU_TESTS="$tests" >/dev/null

@@ -17,10 +17,12 @@ packages=(
   # The Debian package and the checks of what it installs.
   dpkg-dev fakeroot lintian desktop-file-utils appstream
   # The Windows build: mingw-w64 cross-compilers (32-bit shipped, 64-bit
-  # twin for the tests), and 64-bit Wine to run the twin. Never wine32: this
-  # machine cannot run 32-bit code, and wine32 breaks the wine command.
+  # twin for the tests), and 64-bit Wine to run the twin. Never wine32 here:
+  # it breaks the wine command. The shipped 32-bit executable runs under the
+  # 32-bit Wine of an i386 root that debootstrap makes
+  # (scripts/i386-wine-root.sh); xmllint reads its manifest.
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
-  wine wine64 zip unzip file
+  wine wine64 zip unzip file debootstrap libxml2-utils
   # The browser build: Debian's emscripten (its system libraries come
   # prebuilt; no ports are fetched), the font cutter with WOFF2 (brotli),
   # node and npm for the test driver, Debian's chromium to run the tests.

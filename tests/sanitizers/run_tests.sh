@@ -14,9 +14,14 @@ build=${1:?usage: run_tests.sh BUILD_DIR}
 # loads are reported against their names (and the driver's own caches stay
 # reachable) instead of against an unknown, unloaded module.
 cc -shared -fPIC -O2 -o "$build/keep_loaded.so" "$here/keep_loaded.c"
-asan_runtime=$(${CXX:-g++} -print-file-name=libasan.so)
-
-export LD_PRELOAD="$asan_runtime $build/keep_loaded.so"
+# gcc links the sanitizer runtime as a shared library, which must come first
+# of all; clang links it into each program.
+compiler=$(sed -n 's/^CMAKE_CXX_COMPILER:[A-Z]*=//p' "$build/CMakeCache.txt")
+if "$compiler" --version | grep -q clang; then
+  export LD_PRELOAD="$build/keep_loaded.so"
+else
+  export LD_PRELOAD="$("$compiler" -print-file-name=libasan.so) $build/keep_loaded.so"
+fi
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1:strict_init_order=1:detect_stack_use_after_return=0:print_summary=1"
 export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:abort_on_error=1:print_stacktrace=1:suppressions=$here/ubsan.supp"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The 64-bit Windows game under Wine with a bad atlas: a missing, a truncated
+# The Windows game under Wine with a bad atlas: a missing, a truncated
 # and a corrupt bitmap.png each bring up the "初期化失敗" message box, its
 # Japanese text drawn in real glyphs, and dismissing it ends the game with
 # exit code 0.

@@ -1,5 +1,6 @@
-# The real-window test helpers of tests/e2e/lib.sh, for the 64-bit Windows
-# game under Wine: the game is started through wine in the test run's prefix
+# The real-window test helpers of tests/e2e/lib.sh, for the Windows
+# game under Wine (the shipped 32-bit one where this kernel runs it, else the
+# 64-bit twin): the game is started through wine in the test run's prefix
 # (POKOMARU_WINE_DIR, made by wine_prefix.sh), every Wine process of the
 # prefix is ended with the test, and windows are found by their
 # _NET_WM_NAME. Sourced by tests/windows/e2e_*.sh.
@@ -7,7 +8,7 @@
 : "${POKOMARU_WINE_DIR:?}"
 # shellcheck source=../e2e/lib.sh
 source "$POKOMARU_SOURCE_DIR/tests/e2e/lib.sh"
-[ -f "$POKOMARU_BINARY" ] || fail "$POKOMARU_BINARY is missing: build it with scripts/build-windows.sh x64"
+[ -f "$POKOMARU_BINARY" ] || fail "$POKOMARU_BINARY is missing: build it with scripts/build-windows.sh"
 [ -f "$POKOMARU_WINE_DIR/env.sh" ] || fail "no Wine prefix in $POKOMARU_WINE_DIR (tests/windows/wine_prefix.sh)"
 # shellcheck source=/dev/null
 . "$POKOMARU_WINE_DIR/env.sh"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The 64-bit Windows game under Wine with one sound effect's wave missing:
+# The Windows game under Wine with one sound effect's wave missing:
 # it starts, a game starts with the press (whose effect it is), and the
 # close request still ends it with exit code 0.
 source "$(dirname "$0")/e2e_lib.sh"

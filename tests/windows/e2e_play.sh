@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The 64-bit Windows game under Wine on a desktop (Xvfb, openbox): the
+# The Windows game under Wine on a desktop (Xvfb, openbox): the
 # window's title and client size, the title screen pixel-exact against the
 # atlas, hover and press lighting the buttons, a municipality game with one
 # piece dragged and dropped, Escape, a mascot game with the magnifier held,

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs one Windows program of the 64-bit build in the test run's Wine prefix
+# Runs one Windows program (of the x86 or the x64 build) in the test run's Wine prefix
 # (made by wine_prefix.sh) and passes its exit code on. With --display the
 # program gets a private X server of its own (for a Direct3D device).
 # Usage: tests/windows/run_in_wine.sh WINE_DIR [--display] PROGRAM.exe [ARGS...]
@@ -15,7 +15,7 @@ fi
 program=${1:?$usage}
 shift
 if [ ! -f "$program" ]; then
-    echo "run_in_wine.sh: $program is missing: build it with scripts/build-windows.sh x64" >&2
+    echo "run_in_wine.sh: $program is missing: build it with scripts/build-windows.sh" >&2
     exit 1
 fi
 if [ ! -f "$wine_dir/env.sh" ]; then

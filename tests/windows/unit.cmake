@@ -46,6 +46,8 @@ windows_unit_test(test_sprite
   ../windows/frame_skip_test.cpp)
 
 # The real window system: window, icons, DirectInput, DirectMusic and every
-# start-up fault, with the game's icon resource linked in.
-windows_unit_test(test_windows_system ../windows/window_system_test.cpp startup/startup_test.cpp)
+# start-up fault, with the game's icon resource linked in; and the play
+# clock's precision once the device is made.
+windows_unit_test(test_windows_system ../windows/window_system_test.cpp startup/startup_test.cpp
+  ../windows/play_clock_test.cpp)
 target_sources(test_windows_system PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/win32/resources.rc)

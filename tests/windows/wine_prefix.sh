@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the private Wine world the Windows tests run the 64-bit game in:
-#   DIR/prefix     a fresh 64-bit Wine prefix (no Mono or Gecko prompts) in
+# Makes the private Wine world the Windows tests run the game in:
+#   DIR/prefix     a fresh Wine prefix (no Mono or Gecko prompts) in
 #                  which the three ＭＳ faces and their ASCII names are the IPA
 #                  fonts, and the UI faces fall back on IPAGothic for Japanese,
 #                  as a Japanese Windows would have them
@@ -10,12 +10,32 @@
 #   DIR/asound.conf  ALSA whose default device is a null device, so the
 #                  sound set-up finds a device on a machine without any
 #   DIR/env.sh     the environment for Wine, for the tests to source
-# Usage: tests/windows/wine_prefix.sh DIR   (DIR is emptied first)
+# By default the prefix is 64-bit, for the host's Wine and the 64-bit twin.
+# With --i386 it is 32-bit, for the shipped executable, and Wine is the
+# 32-bit Wine of the i386 root (scripts/i386-wine-root.sh, made first if
+# need be): DIR/bin then holds the wine, wineserver, wineboot and winepath
+# that run it there, and env.sh puts them first on PATH. The root sees the
+# repository, DIR, /tmp and the folders in POKOMARU_I386_BINDS at their own
+# paths.
+# Usage: tests/windows/wine_prefix.sh DIR [--i386]   (DIR is emptied first)
 set -euo pipefail
 
-dir=${1:?usage: wine_prefix.sh DIR}
+usage="usage: wine_prefix.sh DIR [--i386]"
+dir=${1:?$usage}
+i386=0
+case "${2:-}" in
+    "") ;;
+    --i386) i386=1 ;;
+    *) echo "$usage" >&2; exit 2 ;;
+esac
 here=$(cd "$(dirname "$0")" && pwd)
-command -v wine >/dev/null || { echo "wine_prefix.sh: wine is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+repo=$(cd "$here/../.." && pwd)
+if [ $i386 -eq 0 ]; then
+    command -v wine >/dev/null || { echo "wine_prefix.sh: wine is not installed (scripts/install-deps.sh)" >&2; exit 1; }
+else
+    "$repo/scripts/i386-wine-root.sh" ensure ||
+        { echo "wine_prefix.sh: no i386 root for 32-bit Wine (scripts/i386-wine-root.sh ensure)" >&2; exit 1; }
+fi
 
 rm -rf "$dir"
 mkdir -p "$dir"
@@ -25,9 +45,27 @@ cat >"$dir/asound.conf" <<'ALSA'
 pcm.!default { type null }
 ALSA
 
+arch=win64
+if [ $i386 -eq 1 ]; then
+    arch=win32
+    mkdir -p "$dir/bin"
+    for tool in wine wineserver wineboot winepath; do
+        printf '#!/bin/sh\n# %s of the i386 root'"'"'s 32-bit Wine.\nexec "%s" run %s "$@"\n' \
+            "$tool" "$repo/scripts/i386-wine-root.sh" "$tool" >"$dir/bin/$tool"
+        chmod +x "$dir/bin/$tool"
+    done
+fi
 cat >"$dir/env.sh" <<ENV
 export WINEPREFIX='$dir/prefix'
-export WINEARCH=win64
+export WINEARCH=$arch
+ENV
+if [ $i386 -eq 1 ]; then
+    cat >>"$dir/env.sh" <<ENV
+export PATH='$dir/bin':"\$PATH"
+export POKOMARU_I386_BINDS='$repo:$dir${POKOMARU_I386_BINDS:+:$POKOMARU_I386_BINDS}'
+ENV
+fi
+cat >>"$dir/env.sh" <<ENV
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 export ALSA_CONFIG_PATH='$dir/asound.conf'
