@@ -10,6 +10,7 @@
 
 #include "platform/graphics_objects.h"
 #include "platform/sprite/render_device.h"
+#include "platform/web/webgl_backend.h"
 #include "scenes/game_state.h"
 #include "scenes/piece_set.h"
 
@@ -64,6 +65,12 @@ EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_state() {
     }
     out += "]}";
     return out.c_str();
+}
+
+// Presents that reached the canvas.
+EMSCRIPTEN_KEEPALIVE unsigned long pokomaru_test_presents_shown() {
+    auto* backend = device ? dynamic_cast<WebGlBackend*>(render_backend_of(device)) : nullptr;
+    return backend ? backend->presents_shown() : 0;
 }
 
 // The back buffer, 1024 x 768 ARGB words, or null.
