@@ -23,11 +23,6 @@
 #include "platform/web/web_page.h"
 #include "platform/window.h"
 
-namespace platform_detail {
-extern MessageBoxObserver message_box_observer;
-extern bool message_boxes_suppressed;
-}  // namespace platform_detail
-
 struct PlatformInstance {};
 struct PlatformIcon {
     int resource;
@@ -211,8 +206,6 @@ void Sleep(DWORD milliseconds) {
 int MessageBoxA(HWND, LPCSTR text_sjis, LPCSTR caption_sjis, UINT) {
     const std::string text = cp932_to_utf8(text_sjis);
     const std::string caption = cp932_to_utf8(caption_sjis);
-    if (platform_detail::message_box_observer) platform_detail::message_box_observer(caption, text);
-    if (platform_detail::message_boxes_suppressed) return 1;
     emscripten_log(EM_LOG_CONSOLE, "%s: %s", caption.c_str(), text.c_str());
     pokomaru_message_box(caption.c_str(), text.c_str());
     return 1;  // IDOK
