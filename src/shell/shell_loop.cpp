@@ -7,9 +7,9 @@
 
 #include "content/catalogue.h"
 #include "content/records.h"
-#include "platform/graphics_objects.h"
-#include "platform/input.h"
-#include "platform/sound.h"
+#include "shell/graphics_stage.h"
+#include "shell/input_stage.h"
+#include "shell/sound_stage.h"
 #include "scenes/game_state.h"
 #include "scenes/labels.h"
 #include "scenes/scenes.h"

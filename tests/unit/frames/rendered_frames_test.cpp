@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/graphics_sdl.h"
+#include "support/frame_check.h"
 #include "scenes/game_state.h"
 #include "support/game_harness.h"
 

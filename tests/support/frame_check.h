@@ -1,32 +1,14 @@
-// Test and diagnostic hooks of the SDL graphics device. The game itself
-// never calls these; tests use them to force the fallback from the
-// accelerated renderer and to simulate a lost device.
+// The tests' hold on the graphics device of every platform but Windows: the
+// frame check (every present compared, pixel for pixel, with a full plain
+// drawing of its frame) and the device's diagnostics under the names the
+// tests use. Built over the device's one after-present callback
+// (platform/hosted/device_hooks.h); the game program contains none of it.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/graphics.h"
-
-// Which renderer kinds CreateDevice refuses, as if the machine lacked them.
-// Also read once from the environment variable POKOMARU_REFUSE_RENDERERS
-// ("accelerated" or "all") when the first device is created.
-enum RendererRefusal : unsigned {
-    RefuseNone = 0,
-    RefuseAccelerated = 1,  // D3DDEVTYPE_HAL fails, in both vertex-processing kinds
-    RefuseSoftware = 2,     // D3DDEVTYPE_REF fails
-};
-void sdl_graphics_refuse_renderers(unsigned refusal);
-
-// Whether the only OpenGL on this machine rasterises on the CPU (no GPU
-// render node, or Mesa told to use software); the accelerated device kinds
-// are then refused, so the game falls back to SDL's software renderer
-// without any OpenGL mapped. A GL renderer that names a software rasteriser
-// once made is refused as well.
-bool only_software_gl_here();
-// Lets the accelerated renderer be made on a software OpenGL all the same
-// (tests of the OpenGL path on a machine without a GPU). Also read once from
-// the environment variable POKOMARU_ALLOW_SOFTWARE_GL.
-void sdl_graphics_allow_software_gl(bool allow);
+#include "platform/sdl/renderer_choice.h"
 
 // The SDL render driver of a device made by CreateDevice ("opengl",
 // "software", ...), or null.
@@ -46,10 +28,8 @@ void sdl_graphics_force_redraw(IDirect3DDevice9* device);
 // reports the loss until Reset.
 void sdl_graphics_simulate_device_loss(IDirect3DDevice9* device);
 
-// Turns the cached unchanged prefix (the back buffer after the commands a
-// frame shares with the last one, kept and copied instead of drawn again)
-// and the unblended drawing of opaque quads on or off; both are on by
-// default.
+// Turns the cached unchanged prefix and the unblended drawing of opaque
+// quads on or off; both are on by default.
 void sdl_graphics_set_frame_cache(IDirect3DDevice9* device, bool cached_prefix, bool opaque_shortcut);
 // How many presents started from the cached layer.
 unsigned long sdl_graphics_cached_presents(IDirect3DDevice9* device);
