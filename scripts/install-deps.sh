@@ -23,6 +23,10 @@ packages=(
   # (scripts/i386-wine-root.sh); xmllint reads its manifest.
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
   wine wine64 zip unzip file debootstrap libxml2-utils
+  # The browser build: Debian's emscripten (its system libraries come
+  # prebuilt; no ports are fetched), the font cutter with WOFF2 (brotli),
+  # node and npm for the test driver, Debian's chromium to run the tests.
+  emscripten nodejs npm python3-fonttools python3-brotli chromium
 )
 
 missing=()

@@ -1,0 +1,77 @@
+// How the page's pointer, touch, key and focus events become the window
+// messages the game handles, queued for the main loop's one message per
+// pass. Plain logic without the browser, so it is tested under node.
+//
+// Touch: one finger plays as the mouse. The game acts on a press only over
+// what the pointer already hovered in an earlier frame (the piece that is
+// the candidate under the pointer, the button that is lit; going from one
+// button to the other takes two frames), so a finger's position goes to the
+// game first and its press only after kFramesBeforePress frames have run;
+// its release after kFramesBeforeRelease more, so a tap is seen pressed by
+// the game before it is let go. A second finger is ignored.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+
+#include "platform/win_types.h"
+
+struct PageMessage {
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+};
+
+// A point of the canvas in CSS pixels (from its top-left corner) in client
+// pixels: the canvas's shown size in CSS pixels, rounded, is the client
+// area. Points outside it are not in the client area.
+struct ClientPoint {
+    int x = 0, y = 0;
+    bool inside = false;
+};
+ClientPoint map_to_client(double css_x, double css_y, double css_width, double css_height);
+// The client size for a canvas of css_width x css_height CSS pixels (at
+// least 1 x 1).
+void client_size_of(double css_width, double css_height, int& width, int& height);
+
+class PageInput {
+public:
+    static constexpr int kFramesBeforePress = 3;
+    static constexpr int kFramesBeforeRelease = 2;
+
+    void mouse_move(const ClientPoint& at, bool left_held);
+    void mouse_down(const ClientPoint& at);
+    void mouse_up(const ClientPoint& at);
+    void key_down(WPARAM virtual_key);
+    void key_up(WPARAM virtual_key);
+    // The page is active while it is shown and has the keyboard focus; a
+    // change posts WM_ACTIVATE.
+    void focus(bool focused);
+    void visibility(bool visible);
+
+    void touch_start(long finger, const ClientPoint& at);
+    void touch_move(long finger, const ClientPoint& at);
+    void touch_end(long finger, const ClientPoint& at);  // lifted or cancelled
+
+    // The next message for the main loop. False when none is ready: the main
+    // loop then runs a frame, and messages held for "after a frame" become
+    // ready at the next call.
+    bool take(PageMessage& out);
+    bool active() const { return focused_ && visible_; }
+    bool finger_down() const { return finger_ >= 0; }
+
+private:
+    void post(UINT message, WPARAM wparam, LPARAM lparam);
+    void post_after_frames(int frames, UINT message, WPARAM wparam, LPARAM lparam);
+    void activation_changed(bool was_active);
+
+    struct Held {
+        int frames;  // frames to run after the group before it
+        std::deque<PageMessage> messages;
+    };
+    std::deque<PageMessage> ready_;
+    std::deque<Held> waiting_;
+    int frames_since_release_ = 0;
+    bool focused_ = false, visible_ = true;
+    long finger_ = -1;
+};
