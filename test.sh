@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit,
-# integration and real-window tests; the Windows build (both executables, its
-# tests under Wine); the same suite built with
-# AddressSanitizer and UndefinedBehaviorSanitizer; and a short run of every
-# fuzz target (scripts/fuzz.sh runs them longer).
+# integration and real-window tests; the Windows build (both executables,
+# their tests under Wine); the browser build and its tests in headless
+# Chromium; the same suite built by clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer; and, from that build, a short run of every fuzz
+# target (scripts/fuzz.sh runs them longer).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -26,6 +27,11 @@ fi
 scripts/build-windows.sh
 ctest --test-dir build --output-on-failure -j2 --timeout 300 -L windows
 echo "Windows build and tests took $((SECONDS - windows_started)) s"
+
+echo "== browser (emscripten build, headless Chromium)"
+web_started=$SECONDS
+tests/web/run.sh
+echo "Browser build and tests took $((SECONDS - web_started)) s"
 
 echo "== sanitizers and fuzzers (one clang build serves both)"
 # AddressSanitizer and UndefinedBehaviorSanitizer over the whole suite, and
