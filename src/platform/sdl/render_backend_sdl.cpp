@@ -139,7 +139,7 @@ bool SdlTextures::opaque_quad(const Entry& e, const SpriteVertex* vertices, cons
     return true;
 }
 
-void SdlFrameSink::use_view(const FrameRect& view) {
+void SdlFrameSink::use_view(const PixelRect& view) {
     if (!(view == current_)) {
         const SDL_Rect v{view.x, view.y, view.w, view.h};
         SDL_RenderSetViewport(renderer_, &v);
@@ -154,7 +154,7 @@ void SdlFrameSink::use_view(const FrameRect& view) {
     }
 }
 
-void SdlFrameSink::set_clip(const FrameRect* clip) {
+void SdlFrameSink::set_clip(const PixelRect* clip) {
     has_clip_ = clip != nullptr;
     if (clip) {
         clip_ = *clip;
@@ -165,7 +165,7 @@ void SdlFrameSink::set_clip(const FrameRect* clip) {
     }
 }
 
-void SdlFrameSink::clear(const FrameRect& view, const FrameRect& area, std::uint32_t colour) {
+void SdlFrameSink::clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour) {
     use_view(view);
     SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
     SDL_SetRenderDrawColor(renderer_, static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
@@ -174,7 +174,7 @@ void SdlFrameSink::clear(const FrameRect& view, const FrameRect& area, std::uint
     SDL_RenderFillRect(renderer_, &a);
 }
 
-void SdlFrameSink::draw_triangles(const FrameRect& view, BackendTexture texture, const SpriteVertex* vertices,
+void SdlFrameSink::draw_triangles(const PixelRect& view, BackendTexture texture, const SpriteVertex* vertices,
                                   int vertex_count, const std::uint16_t* indices, int index_count, BlendMode mode) {
     const SdlTextures::Entry* e = textures_.find(texture);
     if (!e || !e->texture || index_count <= 0) return;
