@@ -108,6 +108,7 @@ public:
     void draw_now(const RecordedFrame& frame, FramePosition from, FramePosition to) override {
         if (!(from == to)) back_is_layer_and_tail_ = false;
         target_back_buffer();
+        sink_->use_frame(frame);
         replay(frame, from, to, *sink_);
     }
 
@@ -115,6 +116,7 @@ public:
         FrameDrawn how;
         drawn_in_part_ = false;
         const RecordedFrame& frame = *d.frame;
+        sink_->use_frame(frame);
         const bool early = !(d.drawn == FramePosition{});
         const FramePosition prefix = d.prefix;
         const FramePosition last_prefix = last_prefix_;
@@ -246,6 +248,7 @@ public:
         SDL_SetRenderTarget(renderer_, check_target_);
         sink_->restart();
         sink_->opaque_shortcut = false;
+        sink_->use_frame(frame);
         replay(frame, {}, frame.end(), *sink_);
         sink_->opaque_shortcut = options_.opaque_shortcut;
         return read_target(check_target_, argb);

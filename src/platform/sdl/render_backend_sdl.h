@@ -76,6 +76,10 @@ public:
         has_clip_ = false;
     }
 
+    // Converts the colours of a frame's vertices once for every draw of it
+    // that follows (until the next call).
+    void use_frame(const RecordedFrame& frame);
+
     void clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour) override;
     void draw_triangles(const PixelRect& view, BackendTexture texture, const SpriteVertex* vertices,
                         int vertex_count, const std::uint16_t* indices, int index_count, BlendMode mode) override;
@@ -91,5 +95,8 @@ private:
     PixelRect current_{-1, -1, -1, -1};
     bool has_clip_ = false, clip_due_ = false;
     PixelRect clip_;
-    std::vector<SDL_Color> colours_;
+    std::vector<SDL_Color> colours_;        // of a draw outside the frame in use
+    std::vector<SDL_Color> frame_colours_;  // of every vertex of the frame in use
+    const SpriteVertex* frame_vertices_ = nullptr;
+    const SDL_Color* draw_colours_ = nullptr;
 };
