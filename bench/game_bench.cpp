@@ -23,7 +23,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#if __has_include("shell/graphics_stage.h")
+#include "shell/graphics_stage.h"
+#else
 #include "platform/graphics_objects.h"
+#endif
 // The device's diagnostics moved from the SDL layer to the tests' support;
 // either tree builds this file (bench.sh --before).
 #if __has_include("support/frame_check.h")

@@ -39,18 +39,15 @@ endif()
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601)
 include(${CMAKE_SOURCE_DIR}/cmake/catalogue.cmake)
 
-# Folder by folder, so that src/platform/sdl stays out.
-file(GLOB CORE_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/src/shell/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/scenes/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/content/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/sprite/*.cpp
+include(${CMAKE_SOURCE_DIR}/cmake/layers.cmake)
+
+# The Windows backend: the real Win32, Direct3D 9, DirectInput 8 and
+# DirectMusic under the same names the game calls.
+file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/win32/*.c)
-# main() is the entry everywhere but Windows; here it is WinMain itself.
-list(REMOVE_ITEM CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/main.cpp ${CMAKE_SOURCE_DIR}/src/shell/winmain.cpp)
 file(GLOB WIN32_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.rc)
+pokomaru_layer(pokomaru_win32 ${WIN32_SOURCES})
 
 # usp10 before gdi32: mingw's gdi32 import library also lists the Script*
 # functions (Windows 8's gdi32 forwards them), and the first library that
@@ -59,10 +56,8 @@ file(GLOB WIN32_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win
 set(WINDOWS_SYSTEM_LIBRARIES
   d3d9 dinput8 dxguid ole32 oleaut32 uuid user32 usp10 gdi32 imm32 winmm windowscodecs)
 
-add_library(pokomaru_core STATIC ${CORE_SOURCES} ${GAME_GENERATED_SOURCES})
-target_include_directories(pokomaru_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
-target_compile_options(pokomaru_core PRIVATE ${POKOMARU_WARNINGS})
-target_link_libraries(pokomaru_core PUBLIC ${WINDOWS_SYSTEM_LIBRARIES})
+pokomaru_program_libraries(pokomaru_core pokomaru_win32)
+target_link_libraries(pokomaru_core INTERFACE ${WINDOWS_SYSTEM_LIBRARIES})
 # Only system DLLs at run time: the compiler's own runtime goes inside.
 target_link_options(pokomaru_core INTERFACE -static -static-libgcc -static-libstdc++)
 

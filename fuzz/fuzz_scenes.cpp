@@ -15,7 +15,7 @@
 #include "content/catalogue.h"
 #include "content/records.h"
 #include "platform/graphics_objects.h"
-#include "platform/sound.h"
+#include "shell/sound_stage.h"
 #include "platform/window.h"
 #include "scenes/game_state.h"
 #include "scenes/labels.h"

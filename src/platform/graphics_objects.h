@@ -1,5 +1,6 @@
 // The drawing objects made at start-up and used by every frame: the device,
-// the one sprite batch, the atlas and the eight fonts.
+// the one sprite batch, the atlas and the eight fonts. The start-up that
+// makes them is the game's own (shell/graphics_stage.h).
 #pragma once
 
 #include "platform/sprite/d3dx.h"
@@ -18,13 +19,3 @@ extern ID3DXFont* font_gothic_16a;
 extern ID3DXFont* font_gothic_16b;
 extern ID3DXFont* font_mincho_16;
 extern ID3DXFont* font_gothic_16_bold;
-
-// Creates the objects above in their fixed order; 0 on success, negative on
-// the first failure (what was made stays for release_all).
-HRESULT init_graphics();
-
-// Draws and presents one frame: clear, begin, the scene layers, end, present.
-void draw_frame();
-
-// Releases the graphics objects in their fixed order; each is set to null.
-void release_graphics();

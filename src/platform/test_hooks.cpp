@@ -58,13 +58,15 @@ void clear_faults() {
     f.read_environment = false;
 }
 
-namespace platform_detail {
-MessageBoxObserver message_box_observer = nullptr;
-bool message_boxes_suppressed = false;
-}  // namespace platform_detail
+namespace {
+MessageBoxObserver the_message_box_observer = nullptr;
+bool the_message_boxes_suppressed = false;
+}  // namespace
 
-void set_message_box_observer(MessageBoxObserver observer) { platform_detail::message_box_observer = observer; }
-void set_message_boxes_suppressed(bool suppressed) { platform_detail::message_boxes_suppressed = suppressed; }
+void set_message_box_observer(MessageBoxObserver observer) { the_message_box_observer = observer; }
+MessageBoxObserver message_box_observer() { return the_message_box_observer; }
+void set_message_boxes_suppressed(bool suppressed) { the_message_boxes_suppressed = suppressed; }
+bool message_boxes_suppressed() { return the_message_boxes_suppressed; }
 
 namespace {
 struct ManualClock {

@@ -35,5 +35,7 @@ void advance_manual_clock(unsigned ms);
 // Called with every message box the game shows (UTF-8), before it is shown.
 using MessageBoxObserver = void (*)(const std::string& caption, const std::string& text);
 void set_message_box_observer(MessageBoxObserver observer);
+MessageBoxObserver message_box_observer();
 // When set, message boxes are only reported to the observer, never shown.
 void set_message_boxes_suppressed(bool suppressed);
+bool message_boxes_suppressed();

@@ -2,7 +2,7 @@
 // then the play-again button, which starts the same mode anew.
 
 #include "content/records.h"
-#include "platform/sound.h"
+#include "shell/sound_stage.h"
 #include "scenes/game_state.h"
 #include "scenes/scenes.h"
 

@@ -7,7 +7,7 @@
 
 #include "content/records.h"
 #include "platform/logical_screen.h"
-#include "platform/sound.h"
+#include "shell/sound_stage.h"
 #include "scenes/game_state.h"
 #include "scenes/piece_set.h"
 #include "scenes/scenes.h"

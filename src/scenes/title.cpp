@@ -1,7 +1,7 @@
 // The title scene: two mode buttons, each pressed on a fresh press over it
 // and acted on at the release, unless the pointer left it while held.
 
-#include "platform/sound.h"
+#include "shell/sound_stage.h"
 #include "scenes/game_state.h"
 #include "scenes/scenes.h"
 

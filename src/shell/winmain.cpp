@@ -3,7 +3,7 @@
 // calls it (shell/main.cpp).
 #include "shell/winmain.h"
 
-#include "platform/graphics_objects.h"
+#include "shell/graphics_stage.h"
 #include "shell/shell_loop.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

@@ -95,7 +95,7 @@ void release() { post(WM_LBUTTONUP, 0, pos(last_x, last_y)); }
 void escape() { post(WM_KEYDOWN, VK_ESCAPE, 1); }
 void activate(bool active) { post(WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0); }
 void resize(int w, int h) {
-    if (main_window) SDL_SetWindowSize(main_window->sdl, w, h);
+    if (main_window) SDL_SetWindowSize(sdl_window_of(main_window), w, h);
 }
 void close_window() { post(WM_CLOSE, 0, 0); }
 

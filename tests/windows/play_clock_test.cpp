@@ -11,7 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/graphics_objects.h"
+#include "shell/graphics_stage.h"
 #include "platform/test_hooks.h"
 #include "scenes/game_state.h"
 #include "shell/frame_pacing.h"

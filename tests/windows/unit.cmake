@@ -36,13 +36,14 @@ file(GLOB scene_tests RELATIVE ${UNIT_DIR} CONFIGURE_DEPENDS ${UNIT_DIR}/scenes/
 windows_unit_test(test_scenes ${scene_tests})
 windows_unit_test(test_content
   content/catalogue_test.cpp content/labels_test.cpp content/records_test.cpp content/drawing_objects_stand_in.cpp)
-windows_unit_test(test_shell shell/frame_pacing_test.cpp shell/code_page_test.cpp)
+windows_unit_test(test_shell shell/frame_pacing_test.cpp platform/code_page_test.cpp)
 # The fonts' layout over a glyph source of known metrics, the fonts with
 # GDI glyphs (which also proves the prefix's face mapping), and the sprite
 # batch, fonts and texture loader over a real Direct3D 9 device; PNG
 # decoding through the Windows Imaging Component.
 windows_unit_test(test_sprite
-  sprite/font_layout_test.cpp sprite/font_test.cpp sprite/d3d9_device_test.cpp sprite/wic_decode_test.cpp
+  platform/sprite/font_layout_test.cpp platform/sprite/font_test.cpp platform/sprite/d3d9_device_test.cpp
+  platform/sprite/wic_decode_test.cpp
   ../windows/frame_skip_test.cpp)
 
 # The real window system: window, icons, DirectInput, DirectMusic and every

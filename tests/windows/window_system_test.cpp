@@ -14,8 +14,8 @@
 
 #include "platform/direct_input.h"
 #include "platform/direct_music.h"
-#include "platform/input.h"
-#include "platform/sound.h"
+#include "shell/input_stage.h"
+#include "shell/sound_stage.h"
 #include "platform/test_hooks.h"
 #include "scenes/game_state.h"
 #include "shell/main_window.h"

@@ -188,7 +188,7 @@ public:
         // window's own size too: the renderer may report its output size
         // before the surface is made again for a new one.
         int window_w = 0, window_h = 0;
-        SDL_GetWindowSize(window_->sdl, &window_w, &window_h);
+        SDL_GetWindowSize(sdl_window_of(window_), &window_w, &window_h);
         const bool window_same = window_w == presented_window_w_ && window_h == presented_window_h_;
         presented_window_w_ = window_w;
         presented_window_h_ = window_h;
@@ -256,7 +256,7 @@ public:
 
     bool read_window(std::vector<std::uint32_t>& argb) override {
         int w = 0, h = 0, window_w = 0, window_h = 0;
-        SDL_GetWindowSize(window_->sdl, &window_w, &window_h);
+        SDL_GetWindowSize(sdl_window_of(window_), &window_w, &window_h);
         if (!window_current_ || SDL_GetRendererOutputSize(renderer_, &w, &h) != 0 || w != width_ || h != height_ ||
             window_w != width_ || window_h != height_)
             return false;
@@ -395,10 +395,10 @@ bool host_graphics_start() {
 
 HostPresenter* host_create_presenter(HWND window, HostRenderer kind, HRESULT* why) {
     *why = D3DERR_INVALIDCALL;
-    if (!window || !window->sdl || window->destroyed) return nullptr;
+    if (!window || !sdl_window_of(window) || window->destroyed) return nullptr;
     *why = D3DERR_NOTAVAILABLE;
-    if (SDL_GetRenderer(window->sdl)) return nullptr;  // one device per window
-    SDL_Renderer* renderer = make_sdl_renderer(window->sdl, kind);
+    if (SDL_GetRenderer(sdl_window_of(window))) return nullptr;  // one device per window
+    SDL_Renderer* renderer = make_sdl_renderer(sdl_window_of(window), kind);
     if (!renderer) return nullptr;
     SDL_RendererInfo info{};
     if (SDL_GetRendererInfo(renderer, &info) != 0 || !(info.flags & SDL_RENDERER_TARGETTEXTURE)) {

@@ -1,10 +1,10 @@
-// How SDL events become window messages, exposed so tests can feed either
-// SDL events or ready-made messages into the queue.
+// How SDL events become the hosted layer's window events, exposed so tests
+// can feed SDL events (or, through hosted/window_queue.h, ready-made
+// messages) into the queue.
 #pragma once
 
 #include <SDL.h>
 
-#include "platform/window.h"
+#include "platform/hosted/window_queue.h"
 
 void translate_sdl_event(const SDL_Event& event);
-void post_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

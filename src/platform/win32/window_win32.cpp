@@ -10,11 +10,6 @@
 #include "platform/win32/wide_text.h"
 #include "platform/window.h"
 
-namespace platform_detail {
-extern MessageBoxObserver message_box_observer;
-extern bool message_boxes_suppressed;
-}  // namespace platform_detail
-
 namespace {
 
 // A class or menu may be named by a number instead of a text; such names
@@ -94,9 +89,9 @@ BOOL cp932_PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max
 LRESULT cp932_DispatchMessageA(const MSG* msg) { return DispatchMessageW(msg); }
 
 int cp932_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
-    if (platform_detail::message_box_observer)
-        platform_detail::message_box_observer(cp932_to_utf8(caption ? caption : ""), cp932_to_utf8(text ? text : ""));
-    if (platform_detail::message_boxes_suppressed) return IDOK;
+    if (MessageBoxObserver observer = message_box_observer())
+        observer(cp932_to_utf8(caption ? caption : ""), cp932_to_utf8(text ? text : ""));
+    if (message_boxes_suppressed()) return IDOK;
     std::wstring wide_text = wide_from_cp932(text ? text : "");
     std::wstring wide_caption = wide_from_cp932(caption ? caption : "");
     return MessageBoxW(owner, wide_text.c_str(), wide_caption.c_str(), style);

@@ -75,7 +75,7 @@ TEST(AtlasTool, RedrawsTheCommittedAtlasAndIconByteForByte) {
         << "game/bitmap.png is not what the tool draws now; rerun the assets target";
     EXPECT_TRUE(read_file(dir.path() + "/icon.ico") == read_file(source_path("game/icon.ico")));
     EXPECT_TRUE(read_file(dir.path() + "/window_icon_pixels.inc") ==
-                read_file(source_path("src/platform/sdl/window_icon_pixels.inc")));
+                read_file(source_path("src/platform/hosted/window_icon_pixels.inc")));
 }
 
 TEST(AtlasTool, RejectsBrokenBoundaryFilesWithAMessage) {

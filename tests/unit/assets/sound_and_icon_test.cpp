@@ -15,7 +15,7 @@
 
 namespace {
 
-#include "platform/sdl/window_icon_pixels.inc"
+#include "platform/hosted/window_icon_pixels.inc"
 
 unsigned u16(const std::string& s, size_t at) { return std::uint8_t(s[at]) | (std::uint8_t(s[at + 1]) << 8); }
 unsigned u32(const std::string& s, size_t at) { return u16(s, at) | (u16(s, at + 2) << 16); }

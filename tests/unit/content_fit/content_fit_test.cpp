@@ -36,8 +36,8 @@ class ContentFit : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        window_.sdl = SDL_CreateWindow("content fit", 0, 0, 1024, 768, SDL_WINDOW_HIDDEN);
-        ASSERT_NE(window_.sdl, nullptr) << SDL_GetError();
+        host_.sdl = SDL_CreateWindow("content fit", 0, 0, 1024, 768, SDL_WINDOW_HIDDEN);
+        ASSERT_NE(host_.sdl, nullptr) << SDL_GetError();
 
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d_, nullptr);
@@ -72,7 +72,7 @@ protected:
         if (sprite_) sprite_->Release();
         if (device_) device_->Release();
         if (d3d_) d3d_->Release();
-        if (window_.sdl) SDL_DestroyWindow(window_.sdl);
+        if (host_.sdl) SDL_DestroyWindow(host_.sdl);
         SDL_Quit();
     }
 
@@ -98,7 +98,8 @@ protected:
                       std::to_string(limit) + "\n";
     }
 
-    PlatformWindow window_;
+    HostWindow host_;
+    PlatformWindow window_{&host_};
     IDirect3D9* d3d_ = nullptr;
     IDirect3DDevice9* device_ = nullptr;
     ID3DXSprite* sprite_ = nullptr;

@@ -64,7 +64,7 @@ TEST_F(UnchangedFrames, AWindowEventForcesARedraw) {
     SDL_Event e{};
     e.type = SDL_WINDOWEVENT;
     e.window.event = SDL_WINDOWEVENT_EXPOSED;
-    e.window.windowID = SDL_GetWindowID(main_window->sdl);
+    e.window.windowID = SDL_GetWindowID(sdl_window_of(main_window));
     SDL_PushEvent(&e);
     harness::frame();
     EXPECT_EQ(skipped(), before);  // drawn again

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "platform/sound.h"
+#include "shell/sound_stage.h"
 #include "scenes/scenes.h"
 #include "test_support.h"
 

@@ -11,7 +11,7 @@
 #include "content/piece_geometry.h"
 #include "content/records.h"
 #include "platform/graphics_objects.h"
-#include "platform/sound.h"
+#include "shell/sound_stage.h"
 #include "platform/window.h"
 #include "scenes/labels.h"
 #include "scenes/scenes.h"

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "platform/sound.h"
+#include "shell/sound_stage.h"
 #include "scenes/scenes.h"
 #include "test_support.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sound.h"
+#include "shell/sound_stage.h"
 #include "scenes/scenes.h"
 #include "test_support.h"
 

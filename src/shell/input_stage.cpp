@@ -3,7 +3,7 @@
 // read; every input the game acts on comes from window messages.
 #include "platform/direct_input.h"
 #include "platform/release.h"
-#include "platform/input.h"
+#include "shell/input_stage.h"
 #include "shell/main_window.h"
 
 IDirectInput8A* direct_input = nullptr;

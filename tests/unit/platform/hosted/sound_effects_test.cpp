@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/direct_music.h"
-#include "platform/sound.h"
+#include "shell/sound_stage.h"
 #include "platform/test_hooks.h"
 
 extern IDirectMusicSegment8* effect_segments[kSoundEffectCount];

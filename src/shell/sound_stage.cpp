@@ -1,7 +1,7 @@
 // Start-up, playing and release of the five sound effects.
 #include "platform/direct_music.h"
 #include "platform/release.h"
-#include "platform/sound.h"
+#include "shell/sound_stage.h"
 #include "shell/main_window.h"
 
 IDirectMusicPerformance8* performance = nullptr;

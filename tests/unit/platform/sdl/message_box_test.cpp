@@ -51,8 +51,8 @@ class DeviceText : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        window_.sdl = SDL_CreateWindow("reference", 0, 0, 640, 200, SDL_WINDOW_HIDDEN);
-        ASSERT_NE(window_.sdl, nullptr) << SDL_GetError();
+        host_.sdl = SDL_CreateWindow("reference", 0, 0, 640, 200, SDL_WINDOW_HIDDEN);
+        ASSERT_NE(host_.sdl, nullptr) << SDL_GetError();
         d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d_, nullptr);
         D3DPRESENT_PARAMETERS params{};
@@ -75,7 +75,7 @@ protected:
         if (sprite_) sprite_->Release();
         if (device_) device_->Release();
         if (d3d_) d3d_->Release();
-        if (window_.sdl) SDL_DestroyWindow(window_.sdl);
+        if (host_.sdl) SDL_DestroyWindow(host_.sdl);
     }
 
     // Pixels of `rect` after drawing `text` there in black.
@@ -112,7 +112,8 @@ protected:
         return ink ? static_cast<double>(differ) / static_cast<double>(ink) : 1.0;
     }
 
-    PlatformWindow window_;
+    HostWindow host_;
+    PlatformWindow window_{&host_};
     IDirect3D9* d3d_ = nullptr;
     IDirect3DDevice9* device_ = nullptr;
     ID3DXSprite* sprite_ = nullptr;

@@ -1,7 +1,7 @@
 // Start-up of the drawing objects, the frame around every drawing, and
 // their release at shutdown.
+#include "shell/graphics_stage.h"
 #include "platform/frame_calls.h"
-#include "platform/graphics_objects.h"
 #include "platform/release.h"
 #include "platform/sprite/render_device.h"
 #include "platform/test_hooks.h"

@@ -1,23 +1,22 @@
-// The sound system on SDL_mixer: the performance is the mixer with 64
-// channels, so effects overlap each other and themselves; a segment is one
-// loaded wave (a Mix_Chunk); an audio path is a handle with nothing behind
-// it, since SDL_mixer has one output.
+// The DirectMusic objects on every platform but Windows, over the
+// backend's effect player: the performance is the player with 64 voices, so
+// effects overlap each other and themselves; a segment is one loaded wave;
+// an audio path is a handle with nothing behind it, since the player has one
+// output.
 //
-// Without any audio device the mixer cannot be opened; that result is
+// Without any audio device the player cannot be opened; that result is
 // ignored as the game ignores it, the waves then fail to load and every
-// effect is silent while the game plays on. What stands for "no default
-// audio path" is a mixer library older than the one the game was built
-// against: such a library cannot be trusted to mix at all.
-#include <SDL.h>
-#include <SDL_mixer.h>
-
+// effect is silent while the game plays on. "No default audio path" is the
+// backend saying its player cannot be trusted to mix at all.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/direct_music.h"
+#include "platform/hosted/com_object.h"
+#include "platform/hosted/host_sound.h"
+#include "platform/hosted/text_units.h"
 #include "platform/regular_file.h"
-#include "platform/sdl/com_object.h"
 #include "platform/test_hooks.h"
 
 const CLSID CLSID_DirectMusicPerformance = {0xD2AC2881, 0xB39B, 0x11D1, {0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD}};
@@ -42,10 +41,10 @@ const IID IID_IDirectMusicAudioPath = {0xC87631F5, 0x23BE, 0x4986, {0x88, 0x36, 
 // about 10 MiB. Anything larger is not one of its waves.
 constexpr std::uint64_t kMaxWaveFileBytes = std::uint64_t{32} << 20;
 
-// Decodes a wave file into a chunk. Only a regular file within the cap is
-// read, whole, before the mixer sees it: a FIFO would block and a link to
-// a device such as /dev/zero would be read without end.
-Mix_Chunk* load_wave_file(const std::string& path) {
+// Decodes a wave file. Only a regular file within the cap is read, whole,
+// before the player sees it: a FIFO would block and a link to a device such
+// as /dev/zero would be read without end.
+HostWave* load_wave_file(const std::string& path) {
     std::uint64_t size = 0;
     std::FILE* file = open_regular_file(path.c_str(), kMaxWaveFileBytes, nullptr, &size);
     if (!file) return nullptr;
@@ -53,69 +52,43 @@ Mix_Chunk* load_wave_file(const std::string& path) {
     const std::size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
     if (got == 0) return nullptr;
-    SDL_RWops* memory = SDL_RWFromConstMem(bytes.data(), static_cast<int>(got));
-    if (!memory) return nullptr;
-    return Mix_LoadWAV_RW(memory, 1);  // the chunk owns its samples; the bytes may go
+    return host_sound_load_wave(bytes.data(), got);
 }
 
-std::string utf16_to_utf8(const WCHAR* text) {
-    std::string out;
-    if (!text) return out;
-    std::size_t n = 0;
-    while (text[n]) ++n;
-    char* converted = SDL_iconv_string("UTF-8", "UTF-16LE", reinterpret_cast<const char*>(text), (n + 1) * 2);
-    if (converted) {
-        out = converted;
-        SDL_free(converted);
-    }
-    return out;
-}
-
-class SdlAudioPath final : public ComObject<IDirectMusicAudioPath> {
+class HostedAudioPath final : public ComObject<IDirectMusicAudioPath> {
 public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
         return answer(iid, object, {&IID_IDirectMusicAudioPath});
     }
 };
 
-class SdlSegmentState final : public ComObject<IDirectMusicSegmentState8> {
+class HostedSegmentState final : public ComObject<IDirectMusicSegmentState8> {
 public:
-    explicit SdlSegmentState(int channel) : channel_(channel) {}
     HRESULT QueryInterface(REFIID iid, void** object) override {
         return answer(iid, object, {&IID_IDirectMusicSegmentState, &IID_IDirectMusicSegmentState8});
     }
-    int channel() const { return channel_; }
-
-private:
-    int channel_;
 };
 
-class SdlPerformance;
+class HostedPerformance;
 
-class SdlSegment final : public ComObject<IDirectMusicSegment8> {
+class HostedSegment final : public ComObject<IDirectMusicSegment8> {
 public:
-    explicit SdlSegment(Mix_Chunk* chunk) : chunk_(chunk) {}
+    explicit HostedSegment(HostWave* wave) : wave_(wave) {}
     HRESULT QueryInterface(REFIID iid, void** object) override {
         return answer(iid, object, {&IID_IDirectMusicSegment, &IID_IDirectMusicSegment8});
     }
     HRESULT Download(IUnknown* target) override { return target ? S_OK : E_INVALIDARG; }
     HRESULT Unload(IUnknown* target) override { return target ? S_OK : E_INVALIDARG; }
-    ~SdlSegment() override {
-        // A chunk may still be playing: halt its channels before freeing it.
-        if (chunk_ && Mix_QuerySpec(nullptr, nullptr, nullptr)) {
-            int channels = Mix_AllocateChannels(-1);
-            for (int c = 0; c < channels; ++c)
-                if (Mix_GetChunk(c) == chunk_ && Mix_Playing(c)) Mix_HaltChannel(c);
-        }
-        if (chunk_) Mix_FreeChunk(chunk_);
+    ~HostedSegment() override {
+        if (wave_) host_sound_free_wave(wave_);  // stops it wherever it still plays
     }
-    Mix_Chunk* chunk() const { return chunk_; }
+    HostWave* wave() const { return wave_; }
 
 private:
-    Mix_Chunk* chunk_;
+    HostWave* wave_;
 };
 
-class SdlPerformance final : public ComObject<IDirectMusicPerformance8> {
+class HostedPerformance final : public ComObject<IDirectMusicPerformance8> {
 public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
         return answer(iid, object, {&IID_IDirectMusicPerformance, &IID_IDirectMusicPerformance8});
@@ -127,71 +100,56 @@ public:
         if (direct_music) *direct_music = nullptr;
         if (direct_sound) *direct_sound = nullptr;
         if (open_) return S_OK;
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return DMUS_E_NOT_INIT;
-        audio_initialised_ = true;
-        if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) return DMUS_E_NOT_INIT;
+        tried_ = true;
+        if (!host_sound_open(static_cast<int>(performance_channels))) return DMUS_E_NOT_INIT;
         open_ = true;
-        Mix_AllocateChannels(static_cast<int>(performance_channels));
         return S_OK;
     }
 
     HRESULT GetDefaultAudioPath(IDirectMusicAudioPath** path) override {
         if (!path) return E_POINTER;
         *path = nullptr;
-        const SDL_version* linked = Mix_Linked_Version();
-        SDL_version compiled;
-        SDL_MIXER_VERSION(&compiled);
-        if (fault_injected(Fault::AudioPath) || !linked || linked->major != compiled.major ||
-            SDL_VERSIONNUM(linked->major, linked->minor, linked->patch) <
-                SDL_VERSIONNUM(compiled.major, compiled.minor, 0))
-            return E_FAIL;
-        *path = new SdlAudioPath;
+        if (fault_injected(Fault::AudioPath) || !host_sound_usable()) return E_FAIL;
+        *path = new HostedAudioPath;
         return S_OK;
     }
 
     HRESULT CreateStandardAudioPath(DWORD, DWORD, BOOL, IDirectMusicAudioPath** path) override {
         if (!path) return E_POINTER;
-        *path = new SdlAudioPath;
+        *path = new HostedAudioPath;
         return S_OK;
     }
 
     HRESULT PlaySegmentEx(IUnknown* source, WCHAR*, IUnknown*, DWORD, std::int64_t,
                           IDirectMusicSegmentState** state, IUnknown*, IUnknown*) override {
         if (state) *state = nullptr;
-        auto* segment = dynamic_cast<SdlSegment*>(source);
-        if (!open_ || !segment || !segment->chunk()) return DMUS_E_NOT_INIT;
-        int channel = Mix_PlayChannel(-1, segment->chunk(), 0);
-        if (channel < 0) return E_FAIL;  // every channel busy: this playing is silent
-        if (state) *state = new SdlSegmentState(channel);
+        auto* segment = dynamic_cast<HostedSegment*>(source);
+        if (!open_ || !segment || !segment->wave()) return DMUS_E_NOT_INIT;
+        if (!host_sound_play(segment->wave())) return E_FAIL;  // every voice busy: this playing is silent
+        if (state) *state = new HostedSegmentState;
         return S_OK;
     }
 
     HRESULT Stop(IDirectMusicSegment*, IDirectMusicSegmentState*, MUSIC_TIME, DWORD) override {
-        if (open_) Mix_HaltChannel(-1);
+        if (open_) host_sound_stop_all();
         return S_OK;
     }
 
     HRESULT CloseDown() override {
-        if (open_) {
-            Mix_HaltChannel(-1);
-            Mix_CloseAudio();
-            open_ = false;
-        }
-        if (audio_initialised_) {
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            audio_initialised_ = false;
-        }
+        if (tried_) host_sound_close();
+        tried_ = false;
+        open_ = false;
         return S_OK;
     }
 
-    ~SdlPerformance() override { CloseDown(); }
+    ~HostedPerformance() override { CloseDown(); }
 
 private:
-    bool audio_initialised_ = false;
+    bool tried_ = false;  // InitAudio asked the backend to open, whatever came of it
     bool open_ = false;
 };
 
-class SdlLoader final : public ComObject<IDirectMusicLoader8> {
+class HostedLoader final : public ComObject<IDirectMusicLoader8> {
 public:
     HRESULT QueryInterface(REFIID iid, void** object) override {
         return answer(iid, object, {&IID_IDirectMusicLoader, &IID_IDirectMusicLoader8});
@@ -210,9 +168,9 @@ public:
         std::string name = utf16_to_utf8(file_name);
         if (name.empty()) return DMUS_E_LOADER_FAILEDOPEN;
         std::string path = (name[0] == '/' || directory_.empty()) ? name : directory_ + "/" + name;
-        Mix_Chunk* chunk = load_wave_file(path);
-        if (!chunk) return DMUS_E_LOADER_FAILEDOPEN;
-        auto* segment = new SdlSegment(chunk);
+        HostWave* wave = load_wave_file(path);
+        if (!wave) return DMUS_E_LOADER_FAILEDOPEN;
+        auto* segment = new HostedSegment(wave);
         HRESULT hr = segment->QueryInterface(iid, object);
         segment->Release();
         return hr;
@@ -232,9 +190,9 @@ HRESULT CoCreateInstance(REFCLSID class_id, LPUNKNOWN outer, DWORD context, REFI
     if (outer || !(context & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
     IUnknown* made = nullptr;
     if (class_id == CLSID_DirectMusicPerformance)
-        made = new SdlPerformance;
+        made = new HostedPerformance;
     else if (class_id == CLSID_DirectMusicLoader)
-        made = new SdlLoader;
+        made = new HostedLoader;
     else
         return REGDB_E_CLASSNOTREG;
     HRESULT hr = made->QueryInterface(iid, out);

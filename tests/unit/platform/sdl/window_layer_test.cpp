@@ -62,7 +62,7 @@ protected:
     SDL_Event motion(int x, int y) {
         SDL_Event e{};
         e.type = SDL_MOUSEMOTION;
-        e.motion.windowID = SDL_GetWindowID(window->sdl);
+        e.motion.windowID = SDL_GetWindowID(sdl_window_of(window));
         e.motion.x = x;
         e.motion.y = y;
         return e;
@@ -70,7 +70,7 @@ protected:
     SDL_Event button(Uint32 type, Uint8 which, int x, int y) {
         SDL_Event e{};
         e.type = type;
-        e.button.windowID = SDL_GetWindowID(window->sdl);
+        e.button.windowID = SDL_GetWindowID(sdl_window_of(window));
         e.button.button = which;
         e.button.x = x;
         e.button.y = y;
@@ -82,7 +82,7 @@ protected:
 
 TEST_F(WindowLayer, ClientIsTheOuterSizeLessTheFrameAllowance) {
     int w = 0, h = 0;
-    SDL_GetWindowSize(window->sdl, &w, &h);
+    SDL_GetWindowSize(sdl_window_of(window), &w, &h);
     EXPECT_EQ(w, 1024);
     EXPECT_EQ(h, 768);
     RECT r;
@@ -90,14 +90,14 @@ TEST_F(WindowLayer, ClientIsTheOuterSizeLessTheFrameAllowance) {
     EXPECT_EQ(r.right - r.left, 1042);
     EXPECT_EQ(r.bottom - r.top, 812);
 
-    SDL_SetWindowSize(window->sdl, 640, 480);
+    SDL_SetWindowSize(sdl_window_of(window), 640, 480);
     ASSERT_TRUE(GetWindowRect(window, &r));
     EXPECT_EQ(r.right - r.left, 640 + 18);
     EXPECT_EQ(r.bottom - r.top, 480 + 44);
 }
 
 TEST_F(WindowLayer, TitleIsDecodedFromCodePage932) {
-    EXPECT_EQ(std::string(SDL_GetWindowTitle(window->sdl)), "ぽこ丸");
+    EXPECT_EQ(std::string(SDL_GetWindowTitle(sdl_window_of(window))), "ぽこ丸");
 }
 
 TEST_F(WindowLayer, OnlyOneWindowAndOneClassName) {
@@ -139,7 +139,7 @@ TEST_F(WindowLayer, NothingOutsideTheClientAreaAndNoOtherButtons) {
 TEST_F(WindowLayer, EscapeAndOtherKeys) {
     SDL_Event e{};
     e.type = SDL_KEYDOWN;
-    e.key.windowID = SDL_GetWindowID(window->sdl);
+    e.key.windowID = SDL_GetWindowID(sdl_window_of(window));
     e.key.keysym.sym = SDLK_ESCAPE;
     push(e);
     e.key.keysym.sym = SDLK_a;
@@ -154,7 +154,7 @@ TEST_F(WindowLayer, EscapeAndOtherKeys) {
 TEST_F(WindowLayer, ActivationFollowsKeyboardFocus) {
     SDL_Event e{};
     e.type = SDL_WINDOWEVENT;
-    e.window.windowID = SDL_GetWindowID(window->sdl);
+    e.window.windowID = SDL_GetWindowID(sdl_window_of(window));
     e.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
     push(e);
     e.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
@@ -170,7 +170,7 @@ TEST_F(WindowLayer, ActivationFollowsKeyboardFocus) {
 TEST_F(WindowLayer, ClosingDestroysTheWindowAndEndsTheLoop) {
     SDL_Event e{};
     e.type = SDL_WINDOWEVENT;
-    e.window.windowID = SDL_GetWindowID(window->sdl);
+    e.window.windowID = SDL_GetWindowID(sdl_window_of(window));
     e.window.event = SDL_WINDOWEVENT_CLOSE;
     push(e);
     push(motion(5, 5));  // queued behind the close: dropped with the window

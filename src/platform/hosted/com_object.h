@@ -1,4 +1,4 @@
-// Reference counting for the SDL layer's stand-ins of COM interfaces: an
+// Reference counting for the hosted stand-ins of COM interfaces: an
 // object lives while someone holds it, answers for the interfaces it
 // implements, and deletes itself on the last Release.
 #pragma once

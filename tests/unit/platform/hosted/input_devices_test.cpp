@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/direct_input.h"
-#include "platform/input.h"
+#include "shell/input_stage.h"
 #include "platform/test_hooks.h"
 #include "shell/main_window.h"
 

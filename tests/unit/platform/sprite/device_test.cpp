@@ -56,8 +56,8 @@ class SdlWindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-        window_.sdl = SDL_CreateWindow("device test", 0, 0, 1024, 768, SDL_WINDOW_HIDDEN);
-        ASSERT_NE(window_.sdl, nullptr) << SDL_GetError();
+        host_.sdl = SDL_CreateWindow("device test", 0, 0, 1024, 768, SDL_WINDOW_HIDDEN);
+        ASSERT_NE(host_.sdl, nullptr) << SDL_GetError();
         d3d = Direct3DCreate9(D3D_SDK_VERSION);
         ASSERT_NE(d3d, nullptr);
         params = game_params(&window_);
@@ -68,7 +68,7 @@ protected:
         if (font) font->Release();
         if (device) device->Release();
         if (d3d) d3d->Release();
-        if (window_.sdl) SDL_DestroyWindow(window_.sdl);
+        if (host_.sdl) SDL_DestroyWindow(host_.sdl);
         sdl_graphics_refuse_renderers(RefuseNone);
         sdl_graphics_allow_software_gl(false);
     }
@@ -84,7 +84,8 @@ protected:
         return pixels;
     }
 
-    PlatformWindow window_;
+    HostWindow host_;
+    PlatformWindow window_{&host_};
     IDirect3D9* d3d = nullptr;
     IDirect3DDevice9* device = nullptr;
     D3DPRESENT_PARAMETERS params{};
@@ -129,7 +130,7 @@ TEST_F(DeviceCreation, WhenEveryKindIsRefusedAllThreeAttemptsFailAndTheWindowSta
 // made: the back buffer is still the game's 1024 x 768 picture.
 TEST_F(DeviceCreation, TheBackBufferIsTheGameSizeWhateverTheWindowSizeAtCreation) {
     for (auto [w, h] : {std::pair{800, 600}, std::pair{1600, 1000}}) {
-        SDL_SetWindowSize(window_.sdl, w, h);
+        SDL_SetWindowSize(host_.sdl, w, h);
         params = game_params(window());
         ASSERT_LT(create_like_the_game(d3d, window(), params, &device), 3);
         EXPECT_EQ(params.BackBufferWidth, 1024u) << "window " << w << " x " << h;
@@ -410,7 +411,7 @@ TEST_P(DeviceDrawing, RenderResetEventsMarkTheDeviceLostEvenWhenSomeoneElseTakes
 }
 
 TEST_P(DeviceDrawing, TheBackBufferKeepsItsSizeWhenTheWindowChanges) {
-    SDL_SetWindowSize(window_.sdl, 640, 400);
+    SDL_SetWindowSize(host_.sdl, 640, 400);
     frame([] {});
     EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), S_OK);
     back_buffer();  // still 1024 x 768
@@ -502,13 +503,13 @@ TEST_P(ChangedRegions, MovedAddedRemovedAndRepaintedQuadsLookDrawnInFull) {
     // new size).
     scene(330, 150, false, false);
     present_and_compare("back to the scene", Drawn::InFull);
-    SDL_SetWindowSize(window_.sdl, 700, 500);
+    SDL_SetWindowSize(host_.sdl, 700, 500);
     scene(331, 150, false, false);
     present_and_compare("a quad moved as the window was resized", Drawn::Either);
     scene(332, 150, false, false);
     present_and_compare("a quad moved after the resize", Drawn::InPart);
     // Back at the back buffer's size the window keeps its picture again.
-    SDL_SetWindowSize(window_.sdl, 1024, 768);
+    SDL_SetWindowSize(host_.sdl, 1024, 768);
     for (float x = 333; x < 336; ++x) {
         scene(x, 150, false, false);
         present_and_compare("a quad moved back at the first size", Drawn::Either);

@@ -1,0 +1,373 @@
+// The window-system services on every platform but Windows: one window
+// class, windows, the message queue that hands out one message per pass,
+// the tick count, sleep, message boxes and the current directory, over the
+// backend's window, clock and failure box.
+//
+// The game maps the mouse with a fixed frame allowance of 18 pixels across
+// and 44 down, so this layer models a window frame of exactly that size
+// (9 on the left, right and bottom, 35 on top) whatever the window system
+// draws: the outer rectangle is always the client area grown by it.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <map>
+#include <string>
+
+#include "platform/hosted/host_clock.h"
+#include "platform/hosted/host_message_box.h"
+#include "platform/hosted/platform_window.h"
+#include "platform/hosted/text_units.h"
+#include "platform/hosted/window_queue.h"
+#include "platform/logical_screen.h"
+#include "platform/sjis.h"
+#include "platform/test_hooks.h"
+
+#if __has_include("platform/hosted/window_icon_pixels.inc")
+#include "platform/hosted/window_icon_pixels.inc"
+#define POKOMARU_HAVE_ICON 1
+#endif
+
+struct PlatformInstance {};
+
+// A loaded icon or cursor: its pixels (0xAARRGGBB rows), or none for the
+// arrow cursor, which is the window system's own.
+struct PlatformIcon {
+    int size;
+    const unsigned int* pixels;
+};
+
+const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+namespace {
+
+constexpr int kFrameLeft = 9;
+constexpr int kFrameTop = 35;
+constexpr int kFrameRight = 9;
+constexpr int kFrameBottom = 9;
+static_assert(kFrameLeft + kFrameRight == kFrameAllowanceWidth && kFrameTop + kFrameBottom == kFrameAllowanceHeight);
+
+PlatformInstance the_instance;
+
+constexpr WORD kGameIconResource = 101;
+constexpr WORD kArrowCursorResource = 32512;
+
+#ifdef POKOMARU_HAVE_ICON
+PlatformIcon game_icon_32{32, kWindowIcon32};
+PlatformIcon game_icon_16{16, kWindowIcon16};
+#endif
+PlatformIcon arrow_cursor{0, nullptr};
+
+// The number a resource is named by, or -1 for a resource named by text
+// (the game has none).
+int resource_number(LPCSTR name) {
+    return IS_INTRESOURCE(name) ? static_cast<int>(reinterpret_cast<std::uintptr_t>(name)) : -1;
+}
+
+struct WindowClass {
+    WNDPROC proc;
+    UINT style;
+    HICON icon;
+    ATOM atom;
+};
+
+struct WindowSystem {
+    std::map<std::string, WindowClass> classes;
+    std::deque<MSG> queue;
+    PlatformWindow* window = nullptr;  // the game has one top-level window
+    bool quit_posted = false;
+    ATOM next_atom = 0xC000;  // class atoms live above the predefined ones
+};
+
+WindowSystem& ws() {
+    static WindowSystem s;
+    return s;
+}
+
+MSG make_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    MSG msg{};
+    msg.hwnd = window;
+    msg.message = message;
+    msg.wParam = wparam;
+    msg.lParam = lparam;
+    msg.time = GetTickCount();
+    return msg;
+}
+
+void post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    ws().queue.push_back(make_message(window, message, wparam, lparam));
+}
+
+// Positions travel as two unsigned 16-bit words, as on Windows.
+LPARAM position_lparam(int x, int y) {
+    return MAKELPARAM(static_cast<std::uint16_t>(x & 0xFFFF), static_cast<std::uint16_t>(y & 0xFFFF));
+}
+
+void take_backend_events() {
+    HostEvent events[64];
+    int count = 0;
+    do {
+        count = host_poll_events(events, 64);
+        for (int i = 0; i < count; ++i) post_host_event(events[i]);
+    } while (count == 64);
+}
+
+}  // namespace
+
+// Turns one backend event into the window message the game handles.
+void post_host_event(const HostEvent& e) {
+    PlatformWindow* window = ws().window;
+    if (!window || window->destroyed) return;
+    switch (e.kind) {
+        case HostEventKind::PointerMove:
+            post(window, WM_MOUSEMOVE, e.left_held ? MK_LBUTTON : 0, position_lparam(e.x, e.y));
+            break;
+        case HostEventKind::LeftDown:
+            post(window, WM_LBUTTONDOWN, MK_LBUTTON, position_lparam(e.x, e.y));
+            break;
+        case HostEventKind::LeftUp:
+            post(window, WM_LBUTTONUP, 0, position_lparam(e.x, e.y));
+            break;
+        case HostEventKind::KeyDown:
+            post(window, WM_KEYDOWN, e.key, 1);
+            break;
+        case HostEventKind::KeyUp:
+            post(window, WM_KEYUP, e.key, 1);
+            break;
+        case HostEventKind::Activated:
+            post(window, WM_ACTIVATE, WA_ACTIVE, 0);
+            break;
+        case HostEventKind::Deactivated:
+            post(window, WM_ACTIVATE, WA_INACTIVE, 0);
+            break;
+        case HostEventKind::Resized:
+            post(window, WM_SIZE, 0, position_lparam(e.x, e.y));
+            break;
+        case HostEventKind::CloseRequested:
+            post(window, WM_CLOSE, 0, 0);
+            break;
+        case HostEventKind::MustRedraw:
+            break;  // the game draws every frame in full anyway
+    }
+}
+
+void post_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    post(window, message, wparam, lparam);
+}
+
+HINSTANCE platform_instance() { return &the_instance; }
+
+BOOL ImmDisableIME(DWORD) {
+    host_disable_text_input();
+    return TRUE;
+}
+
+HICON LoadIconA(HINSTANCE instance, LPCSTR name) {
+#ifdef POKOMARU_HAVE_ICON
+    if (instance && resource_number(name) == kGameIconResource) return &game_icon_32;
+#endif
+    return nullptr;
+}
+
+HANDLE LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height, UINT) {
+#ifdef POKOMARU_HAVE_ICON
+    // The icon group holds the two sizes; another size would be one of them
+    // scaled, which the game never asks for.
+    if (instance && type == IMAGE_ICON && resource_number(name) == kGameIconResource && width == height) {
+        if (width == 16) return &game_icon_16;
+        if (width == 32) return &game_icon_32;
+    }
+#endif
+    return nullptr;
+}
+
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+    if (!instance && resource_number(name) == kArrowCursorResource) return &arrow_cursor;
+    return nullptr;
+}
+
+ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
+    if (fault_injected(Fault::ClassRegistration)) return 0;
+    if (!wc || wc->cbSize != sizeof(WNDCLASSEXA) || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
+    WindowSystem& s = ws();
+    ATOM atom = s.next_atom;
+    auto [it, inserted] = s.classes.emplace(wc->lpszClassName, WindowClass{wc->lpfnWndProc, wc->style, wc->hIcon, atom});
+    if (!inserted) return 0;
+    ++s.next_atom;
+    return atom;
+}
+
+BOOL UnregisterClassA(LPCSTR class_name, HINSTANCE) {
+    WindowSystem& s = ws();
+    if (!class_name || s.classes.erase(class_name) == 0) return FALSE;
+    // The backend's window outlives DestroyWindow so that the device made on
+    // it can be released first; it goes with its class.
+    if (s.window) {
+        if (s.window->host) host_destroy_window(s.window->host);
+        delete s.window;
+        s.window = nullptr;
+    }
+    s.queue.clear();
+    s.quit_posted = false;
+    return TRUE;
+}
+
+BOOL AdjustWindowRect(LPRECT rect, DWORD, BOOL) {
+    // The game already adds its own 18 x 44 frame allowance to the client
+    // size it asks for, and the frame this layer models is exactly that
+    // allowance, so the rectangle stands as given.
+    return rect != nullptr;
+}
+
+int GetSystemMetrics(int index) {
+    int w = 0, h = 0;
+    if (!host_screen_size(&w, &h)) return 0;
+    if (index == SM_CXSCREEN) return w;
+    if (index == SM_CYSCREEN) return h;
+    return 0;
+}
+
+HWND CreateWindowExA(DWORD, LPCSTR class_name, LPCSTR title_sjis, DWORD style, int x, int y, int width, int height,
+                     HWND, HMENU, HINSTANCE, LPVOID) {
+    WindowSystem& s = ws();
+    if (fault_injected(Fault::WindowCreation)) return nullptr;
+    auto it = class_name ? s.classes.find(class_name) : s.classes.end();
+    if (it == s.classes.end() || s.window) return nullptr;
+    HostWindowSpec spec;
+    spec.client_width = width - kFrameLeft - kFrameRight;
+    spec.client_height = height - kFrameTop - kFrameBottom;
+    if (spec.client_width < 1 || spec.client_height < 1) return nullptr;
+    std::string title = cp932_to_utf8(title_sjis);
+    spec.title_utf8 = title.c_str();
+    spec.x = x + kFrameLeft;
+    spec.y = y + kFrameTop;
+    spec.resizable = (style & WS_THICKFRAME) != 0;
+    if (HICON icon = it->second.icon; icon && icon->pixels) {
+        spec.icon_argb = icon->pixels;
+        spec.icon_size = icon->size;
+    }
+    HostWindow* host = host_create_window(spec);
+    if (!host) return nullptr;
+    auto* window = new PlatformWindow{host, it->second.proc, false};
+    s.window = window;
+    return window;
+}
+
+BOOL ShowWindow(HWND window, int) {
+    if (!window || window->destroyed) return false;
+    host_show_window(window->host);
+    return true;
+}
+
+BOOL UpdateWindow(HWND window) { return window && !window->destroyed; }
+
+BOOL DestroyWindow(HWND window) {
+    if (!window || window->destroyed) return false;
+    window->destroyed = true;
+    if (window->proc) window->proc(window, WM_DESTROY, 0, 0);
+    host_hide_window(window->host);
+    // Messages still queued for the window are dropped with it.
+    auto& q = ws().queue;
+    for (auto it = q.begin(); it != q.end();) it = (it->hwnd == window) ? q.erase(it) : it + 1;
+    return true;
+}
+
+BOOL GetWindowRect(HWND window, LPRECT rect) {
+    if (!window || !rect || !window->host) return false;
+    int x = 0, y = 0, w = 0, h = 0;
+    host_client_position(window->host, &x, &y);
+    host_client_size(window->host, &w, &h);
+    rect->left = x - kFrameLeft;
+    rect->top = y - kFrameTop;
+    rect->right = x + w + kFrameRight;
+    rect->bottom = y + h + kFrameBottom;
+    return true;
+}
+
+BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT remove) {
+    WindowSystem& s = ws();
+    if (s.queue.empty()) take_backend_events();
+    if (s.queue.empty()) return false;
+    *msg = s.queue.front();
+    if (remove & PM_REMOVE) s.queue.pop_front();
+    return true;
+}
+
+BOOL TranslateMessage(const MSG*) { return FALSE; }
+
+LRESULT DispatchMessageA(const MSG* msg) {
+    if (!msg || !msg->hwnd || msg->hwnd->destroyed || !msg->hwnd->proc) return 0;
+    return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}
+
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+    if (message == WM_CLOSE) DestroyWindow(window);
+    return 0;
+}
+
+void PostQuitMessage(int exit_code) {
+    WindowSystem& s = ws();
+    s.quit_posted = true;
+    s.queue.push_back(make_message(nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0));
+}
+
+DWORD GetTickCount() {
+    if (manual_clock_on()) return manual_clock_ms();
+    return static_cast<DWORD>(host_ticks_ms() & 0xFFFFFFFFu);
+}
+
+void Sleep(DWORD milliseconds) {
+    if (manual_clock_on()) {
+        advance_manual_clock(milliseconds);
+        return;
+    }
+    host_sleep_ms(milliseconds);
+}
+
+int MessageBoxA(HWND, LPCSTR text_sjis, LPCSTR caption_sjis, UINT) {
+    std::string text = cp932_to_utf8(text_sjis);
+    std::string caption = cp932_to_utf8(caption_sjis);
+    if (MessageBoxObserver observer = message_box_observer()) observer(caption, text);
+    if (message_boxes_suppressed()) return 1;
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    PlatformWindow* game = ws().window;
+    host_show_message_box(game && !game->destroyed ? game->host : nullptr, caption_sjis, text_sjis);
+    return 1;  // IDOK
+}
+
+DWORD GetCurrentDirectoryA(DWORD buffer_length, LPSTR buffer) {
+    std::string path;
+    std::size_t size = 256;
+    for (;;) {
+        path.resize(size);
+        if (getcwd(path.data(), size)) break;
+        if (errno != ERANGE) return 0;
+        size *= 2;
+    }
+    path.resize(std::strlen(path.c_str()));
+    if (path.size() + 1 > buffer_length || !buffer) return static_cast<DWORD>(path.size() + 1);
+    std::memcpy(buffer, path.c_str(), path.size() + 1);
+    return static_cast<DWORD>(path.size());
+}
+
+int MultiByteToWideChar(UINT code_page, DWORD, LPCSTR text, int count, LPWSTR wide, int wide_count) {
+    // The ANSI code page of this platform's file names is UTF-8.
+    if ((code_page != CP_ACP && code_page != 932) || !text || count == 0 || wide_count < 0 ||
+        (wide_count > 0 && !wide))
+        return 0;
+    std::size_t length = count < 0 ? std::strlen(text) + 1 : static_cast<std::size_t>(count);
+    std::u32string code_points = code_page == 932 ? cp932_to_utf32(text, static_cast<int>(length))
+                                                  : utf8_to_utf32(text, length);
+    // A terminator inside the text ends it; one is written back only when
+    // the text given included it.
+    code_points.resize(code_points.find(U'\0') == std::u32string::npos ? code_points.size()
+                                                                        : code_points.find(U'\0'));
+    std::u16string units = utf32_to_utf16(code_points);
+    if (count < 0 || (length > 0 && text[length - 1] == 0)) units.push_back(0);
+    if (wide_count == 0) return static_cast<int>(units.size());
+    if (units.size() > static_cast<std::size_t>(wide_count)) return 0;
+    std::memcpy(wide, units.data(), units.size() * sizeof(WCHAR));
+    return static_cast<int>(units.size());
+}
