@@ -4,18 +4,18 @@
 #include <cmath>
 #include <cstring>
 
-bool rects_meet(const FrameRect& a, const FrameRect& b) {
+bool rects_meet(const PixelRect& a, const PixelRect& b) {
     return !a.empty() && !b.empty() && a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
 }
 
-FrameRect rect_meeting(const FrameRect& a, const FrameRect& b) {
+PixelRect rect_meeting(const PixelRect& a, const PixelRect& b) {
     if (!rects_meet(a, b)) return {};
     const int x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
     const int x1 = std::min(a.x + a.w, b.x + b.w), y1 = std::min(a.y + a.h, b.y + b.h);
     return {x0, y0, x1 - x0, y1 - y0};
 }
 
-FrameRect rect_joining(const FrameRect& a, const FrameRect& b) {
+PixelRect rect_joining(const PixelRect& a, const PixelRect& b) {
     if (a.empty()) return b;
     if (b.empty()) return a;
     const int x0 = std::min(a.x, b.x), y0 = std::min(a.y, b.y);
@@ -43,7 +43,7 @@ bool RecordedFrame::starts_with_full_clear(int width, int height) const {
            c.view.h >= height;
 }
 
-FrameRect command_bounds(const RecordedFrame& f, const FrameCommand& c, int begin, int end, int width, int height) {
+PixelRect command_bounds(const RecordedFrame& f, const FrameCommand& c, int begin, int end, int width, int height) {
     float l = 1e9f, t = 1e9f, r = -1e9f, b = -1e9f;
     if (c.kind == FrameCommand::Clear) {
         l = static_cast<float>(c.area.x), t = static_cast<float>(c.area.y);
@@ -63,11 +63,11 @@ FrameRect command_bounds(const RecordedFrame& f, const FrameCommand& c, int begi
     const int y0 = std::max({0, c.view.y, c.view.y + static_cast<int>(std::floor(t))});
     const int x1 = std::min({width, c.view.x + c.view.w, c.view.x + static_cast<int>(std::ceil(r))});
     const int y1 = std::min({height, c.view.y + c.view.h, c.view.y + static_cast<int>(std::ceil(b))});
-    return x1 > x0 && y1 > y0 ? FrameRect{x0, y0, x1 - x0, y1 - y0} : FrameRect{};
+    return x1 > x0 && y1 > y0 ? PixelRect{x0, y0, x1 - x0, y1 - y0} : PixelRect{};
 }
 
-FrameRect area_drawn(const RecordedFrame& f, FramePosition from, int width, int height) {
-    FrameRect all{};
+PixelRect area_drawn(const RecordedFrame& f, FramePosition from, int width, int height) {
+    PixelRect all{};
     for (std::size_t i = from.command; i < f.commands.size(); ++i) {
         const FrameCommand& c = f.commands[i];
         all = rect_joining(all, command_bounds(f, c, i == from.command ? from.index : 0, c.index_count, width, height));
@@ -90,11 +90,11 @@ bool same_quad(const RecordedFrame& fa, const FrameCommand& a, const RecordedFra
     return true;
 }
 
-long long area_of(const FrameRect& r) { return static_cast<long long>(r.w) * r.h; }
+long long area_of(const PixelRect& r) { return static_cast<long long>(r.w) * r.h; }
 
 // Adds a rectangle to the damaged ones: joined with one it meets, and the
 // two that grow least joined when there would be too many.
-void add_damage(std::vector<FrameRect>& rects, FrameRect r) {
+void add_damage(std::vector<PixelRect>& rects, PixelRect r) {
     if (r.empty()) return;
     for (bool merged = true; merged;) {
         merged = false;
@@ -115,7 +115,7 @@ void add_damage(std::vector<FrameRect>& rects, FrameRect r) {
             const long long growth = area_of(rect_joining(rects[i], rects[j])) - area_of(rects[i]) - area_of(rects[j]);
             if (best < 0 || growth < best) best = growth, best_i = i, best_j = j;
         }
-    const FrameRect u = rect_joining(rects[best_i], rects[best_j]);
+    const PixelRect u = rect_joining(rects[best_i], rects[best_j]);
     rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(best_j));
     rects[best_i] = u;
     add_damage(rects, u);  // it may meet another now
@@ -152,7 +152,7 @@ bool whole_frame(const FramePosition& prefix, const RecordedFrame& now, const Re
 }
 
 bool damage_rects(const RecordedFrame& now, const RecordedFrame& last, int width, int height,
-                  std::vector<FrameRect>& rects) {
+                  std::vector<PixelRect>& rects) {
     rects.clear();
     if (!now.starts_with_full_clear(width, height) || !last.starts_with_full_clear(width, height)) return false;
     auto whole = [&](const RecordedFrame& f, const FrameCommand& c) {
@@ -184,7 +184,7 @@ bool damage_rects(const RecordedFrame& now, const RecordedFrame& last, int width
         if (b) whole(last, *b);
     }
     long long total = 0;
-    for (const FrameRect& r : rects) total += area_of(r);
+    for (const PixelRect& r : rects) total += area_of(r);
     return total < static_cast<long long>(width) * height / 2;
 }
 
@@ -204,14 +204,14 @@ void replay(const RecordedFrame& f, FramePosition from, FramePosition to, FrameS
     }
 }
 
-void replay_within(const RecordedFrame& f, const FrameRect& area, FramePosition from, FrameSink& sink,
+void replay_within(const RecordedFrame& f, const PixelRect& area, FramePosition from, FrameSink& sink,
                    std::vector<std::uint16_t>& picked) {
     const int width = area.x + area.w, height = area.y + area.h;
-    FrameRect current{-1, -1, -1, -1};
+    PixelRect current{-1, -1, -1, -1};
     for (std::size_t i = from.command; i < f.commands.size(); ++i) {
         const FrameCommand& c = f.commands[i];
         const int first = i == from.command ? from.index : 0;
-        const FrameRect clip = rect_meeting(area, c.view);
+        const PixelRect clip = rect_meeting(area, c.view);
         if (clip.empty()) continue;
         if (!rects_meet(command_bounds(f, c, first, c.index_count, width, height), area)) continue;
         if (!(c.view == current)) {
@@ -239,7 +239,7 @@ void replay_within(const RecordedFrame& f, const FrameRect& area, FramePosition 
     }
 }
 
-void FrameRecorder::record_clear(const FrameRect& view, const FrameRect& area, std::uint32_t colour) {
+void FrameRecorder::record_clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour) {
     FrameCommand c;
     c.kind = FrameCommand::Clear;
     c.view = view;
@@ -248,7 +248,7 @@ void FrameRecorder::record_clear(const FrameRect& view, const FrameRect& area, s
     frame_.commands.push_back(c);
 }
 
-bool FrameRecorder::record_triangles(const FrameRect& view, BackendTexture texture, const SpriteVertex* vertices,
+bool FrameRecorder::record_triangles(const PixelRect& view, BackendTexture texture, const SpriteVertex* vertices,
                                      int vertex_count, const std::uint16_t* indices, int index_count,
                                      BlendMode mode) {
     if (!vertices || !indices || vertex_count <= 0 || index_count <= 0) return false;

@@ -15,20 +15,20 @@
 
 // A rectangle in back-buffer pixels; pixel (x, y) is inside when
 // x <= px < x + w and y <= py < y + h.
-struct FrameRect {
+struct PixelRect {
     int x = 0, y = 0, w = 0, h = 0;
-    bool operator==(const FrameRect&) const = default;
+    bool operator==(const PixelRect&) const = default;
     bool empty() const { return w <= 0 || h <= 0; }
 };
-bool rects_meet(const FrameRect& a, const FrameRect& b);
+bool rects_meet(const PixelRect& a, const PixelRect& b);
 // Empty when they do not meet.
-FrameRect rect_meeting(const FrameRect& a, const FrameRect& b);
-FrameRect rect_joining(const FrameRect& a, const FrameRect& b);
+PixelRect rect_meeting(const PixelRect& a, const PixelRect& b);
+PixelRect rect_joining(const PixelRect& a, const PixelRect& b);
 
 struct FrameCommand {
     enum Kind : std::uint8_t { Clear, Triangles } kind = Clear;
-    FrameRect view;             // the viewport; positions are relative to it
-    FrameRect area;             // Clear: the rectangle filled, relative to the viewport
+    PixelRect view;             // the viewport; positions are relative to it
+    PixelRect area;             // Clear: the rectangle filled, relative to the viewport
     std::uint32_t colour = 0;   // Clear: 0xXXRRGGBB (drawn opaque)
     BackendTexture texture = 0; // Triangles
     BlendMode mode = BlendMode::AlphaBlend;
@@ -68,21 +68,21 @@ class FrameSink {
 public:
     virtual ~FrameSink() = default;
     // Fills `area` (relative to `view`) with an opaque colour, no blending.
-    virtual void clear(const FrameRect& view, const FrameRect& area, std::uint32_t colour) = 0;
+    virtual void clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour) = 0;
     // Draws triangles (indices into `vertices`, positions relative to `view`).
-    virtual void draw_triangles(const FrameRect& view, BackendTexture texture, const SpriteVertex* vertices,
+    virtual void draw_triangles(const PixelRect& view, BackendTexture texture, const SpriteVertex* vertices,
                                 int vertex_count, const std::uint16_t* indices, int index_count, BlendMode mode) = 0;
     // Keeps drawing inside `clip` (back-buffer pixels) from now on; null: anywhere.
-    virtual void set_clip(const FrameRect* clip) = 0;
+    virtual void set_clip(const PixelRect* clip) = 0;
 };
 
 // The back-buffer pixels that indices [begin, end) of a command can touch
 // (the whole area of a clear): the vertices' bounding box with a pixel more
 // on each side for rounding and filtering, within the command's viewport and
 // the width x height back buffer. Empty when nothing shows.
-FrameRect command_bounds(const RecordedFrame& f, const FrameCommand& c, int begin, int end, int width, int height);
+PixelRect command_bounds(const RecordedFrame& f, const FrameCommand& c, int begin, int end, int width, int height);
 // The pixels that the commands of a frame from a position on can touch.
-FrameRect area_drawn(const RecordedFrame& f, FramePosition from, int width, int height);
+PixelRect area_drawn(const RecordedFrame& f, FramePosition from, int width, int height);
 
 // How far `now` is the same, call for call and texel for texel, as `last`
 // (both stamped). Only a frame that starts with a full clear has a prefix.
@@ -99,24 +99,24 @@ constexpr std::size_t kMaxDamageRects = 4;
 // frames start with a full clear, so that redrawing a region from the first
 // command gives it exactly the pixels a full drawing would.
 bool damage_rects(const RecordedFrame& now, const RecordedFrame& last, int width, int height,
-                  std::vector<FrameRect>& rects);
+                  std::vector<PixelRect>& rects);
 
 // Replays commands [from, to) of a frame into a sink, in order.
 void replay(const RecordedFrame& f, FramePosition from, FramePosition to, FrameSink& sink);
 // Replays a frame from a position on within one rectangle: the sink's clip
 // keeps every pixel outside as it was, and only the quads that can touch the
 // rectangle are sent, in their order. `picked` is scratch storage.
-void replay_within(const RecordedFrame& f, const FrameRect& area, FramePosition from, FrameSink& sink,
+void replay_within(const RecordedFrame& f, const PixelRect& area, FramePosition from, FrameSink& sink,
                    std::vector<std::uint16_t>& picked);
 
 // The frame being drawn and the one presented last. The storage is kept
 // between frames, so a running game allocates nothing per frame.
 class FrameRecorder {
 public:
-    void record_clear(const FrameRect& view, const FrameRect& area, std::uint32_t colour);
+    void record_clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour);
     // False (and nothing recorded) for an index outside the vertices or an
     // empty draw.
-    bool record_triangles(const FrameRect& view, BackendTexture texture, const SpriteVertex* vertices,
+    bool record_triangles(const PixelRect& view, BackendTexture texture, const SpriteVertex* vertices,
                           int vertex_count, const std::uint16_t* indices, int index_count, BlendMode mode);
 
     // Writes each draw's texture generation, as it stands now, into the frame

@@ -1,6 +1,7 @@
 // Start-up of the drawing objects, the frame around every drawing, and
 // their release at shutdown.
 #include "shell/graphics_stage.h"
+#include "platform/frame_calls.h"
 #include "platform/release.h"
 #include "platform/sprite/render_device.h"
 #include "platform/test_hooks.h"
@@ -110,16 +111,16 @@ HRESULT init_graphics() {
 
 void draw_frame() {
     if (!device) return;
-    device->Clear(0, nullptr, D3DCLEAR_TARGET, kClearColour, 1.0f, 0);
-    if (SUCCEEDED(device->BeginScene())) {
+    device_clear(device, 0, nullptr, D3DCLEAR_TARGET, kClearColour, 1.0f, 0);
+    if (SUCCEEDED(device_begin_scene(device))) {
         if (sprite) {
             sprite->Begin(kSpriteFlags);
             draw_scene_layers();
             sprite->End();
         }
-        device->EndScene();
+        device_end_scene(device);
     }
-    device->Present(nullptr, nullptr, nullptr, nullptr);
+    device_present(device, nullptr, nullptr, nullptr, nullptr);
 }
 
 void release_graphics() {

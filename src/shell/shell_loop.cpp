@@ -7,6 +7,7 @@
 
 #include "content/catalogue.h"
 #include "content/records.h"
+#include "platform/frame_calls.h"
 #include "shell/graphics_stage.h"
 #include "shell/input_stage.h"
 #include "shell/sound_stage.h"
@@ -45,9 +46,9 @@ void run_frame() {
 
 void check_device() {
     if (!device) return;
-    if (FAILED(device->TestCooperativeLevel())) {
+    if (FAILED(device_test_cooperative_level(device))) {
         if (sprite) sprite->OnLostDevice();
-        device->Reset(&present_params);
+        device_reset(device, &present_params);
         if (sprite) sprite->OnResetDevice();
     }
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/frame_calls.h"
 #include "platform/frame_recorder.h"
 #include "platform/hosted/device_hooks.h"
 #include "platform/hosted/host_graphics.h"
@@ -24,7 +25,7 @@ namespace {
 // draws are recorded for the present.
 class RecordingBackend final : public RenderBackend {
 public:
-    RecordingBackend(HostPresenter& presenter, FrameRecorder& recorder, const FrameRect& view)
+    RecordingBackend(HostPresenter& presenter, FrameRecorder& recorder, const PixelRect& view)
         : presenter_(presenter), recorder_(recorder), view_(view) {}
 
     BackendTexture create_texture(int width, int height) override {
@@ -75,7 +76,7 @@ private:
 
     HostPresenter& presenter_;
     FrameRecorder& recorder_;
-    const FrameRect& view_;  // the device's viewport, which draws are recorded with
+    const PixelRect& view_;  // the device's viewport, which draws are recorded with
     std::vector<std::uint64_t> generations_;
     std::uint64_t generation_ = 0;
 };
@@ -126,7 +127,7 @@ public:
             return S_OK;
         }
         for (DWORD i = 0; i < rect_count; ++i) {
-            const FrameRect area{rects[i].x1 - view_.x, rects[i].y1 - view_.y, rects[i].x2 - rects[i].x1,
+            const PixelRect area{rects[i].x1 - view_.x, rects[i].y1 - view_.y, rects[i].x2 - rects[i].x1,
                                  rects[i].y2 - rects[i].y1};
             if (!area.empty()) recorder_.record_clear(view_, area, colour);
         }
@@ -242,7 +243,7 @@ private:
     }
 
     FrameRecorder recorder_;
-    FrameRect view_;
+    PixelRect view_;
     std::unique_ptr<HostPresenter> presenter_;
     RecordingBackend backend_;
     int width_ = 0, height_ = 0;
@@ -346,3 +347,17 @@ void simulate_device_loss(IDirect3DDevice9* device) {
 void set_after_present(IDirect3DDevice9* device, std::function<void(const PresentedFrame&)> after_present) {
     if (HostedDevice* d = hosted(device)) d->set_after_present(std::move(after_present));
 }
+
+// The hosted device records its frames itself: the frame calls are its own.
+HRESULT device_clear(IDirect3DDevice9* device, DWORD rect_count, const D3DRECT* rects, DWORD flags,
+                     D3DCOLOR colour, float z, DWORD stencil) {
+    return device->Clear(rect_count, rects, flags, colour, z, stencil);
+}
+HRESULT device_begin_scene(IDirect3DDevice9* device) { return device->BeginScene(); }
+HRESULT device_end_scene(IDirect3DDevice9* device) { return device->EndScene(); }
+HRESULT device_present(IDirect3DDevice9* device, const RECT* source, const RECT* dest, HWND override_window,
+                       const RGNDATA* dirty_region) {
+    return device->Present(source, dest, override_window, dirty_region);
+}
+HRESULT device_test_cooperative_level(IDirect3DDevice9* device) { return device->TestCooperativeLevel(); }
+HRESULT device_reset(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* params) { return device->Reset(params); }

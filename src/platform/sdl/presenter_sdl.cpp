@@ -22,7 +22,7 @@
 
 namespace {
 
-SDL_Rect sdl_rect(const FrameRect& r) { return {r.x, r.y, r.w, r.h}; }
+SDL_Rect sdl_rect(const PixelRect& r) { return {r.x, r.y, r.w, r.h}; }
 
 bool worth_a_layer(const FramePosition& p) { return p.command > 1 || (p.command == 1 && p.index > 0); }
 
@@ -108,6 +108,7 @@ public:
     void draw_now(const RecordedFrame& frame, FramePosition from, FramePosition to) override {
         if (!(from == to)) back_is_layer_and_tail_ = false;
         target_back_buffer();
+        sink_->use_frame(frame);
         replay(frame, from, to, *sink_);
     }
 
@@ -115,6 +116,7 @@ public:
         FrameDrawn how;
         drawn_in_part_ = false;
         const RecordedFrame& frame = *d.frame;
+        sink_->use_frame(frame);
         const bool early = !(d.drawn == FramePosition{});
         const FramePosition prefix = d.prefix;
         const FramePosition last_prefix = last_prefix_;
@@ -128,7 +130,7 @@ public:
             keep_layer_up(frame, prefix <= last_prefix ? prefix : last_prefix, prefix);
             const bool from_layer = layer_valid_ && layer_at_ <= prefix && layer_at_.command > 0;
             const FramePosition start = from_layer ? layer_at_ : FramePosition{};
-            for (const FrameRect& area : damage_) {
+            for (const PixelRect& area : damage_) {
                 SDL_SetRenderTarget(renderer_, back_buffer_);
                 SDL_RenderSetClipRect(renderer_, nullptr);
                 if (from_layer) copy_area(layer_, back_buffer_, area);
@@ -192,7 +194,7 @@ public:
         presented_window_h_ = window_h;
         if (drawn_in_part_ && window_unchanged_ && window_same && window_current_ && out_w_ == width_ &&
             out_h_ == height_ && window_w == width_ && window_h == height_) {
-            for (const FrameRect& area : damage_) {
+            for (const PixelRect& area : damage_) {
                 const SDL_Rect r = sdl_rect(area);
                 SDL_RenderCopy(renderer_, back_buffer_, &r, &r);
             }
@@ -246,6 +248,7 @@ public:
         SDL_SetRenderTarget(renderer_, check_target_);
         sink_->restart();
         sink_->opaque_shortcut = false;
+        sink_->use_frame(frame);
         replay(frame, {}, frame.end(), *sink_);
         sink_->opaque_shortcut = options_.opaque_shortcut;
         return read_target(check_target_, argb);
@@ -328,7 +331,7 @@ private:
     }
 
     // Copies part of one target texture onto the same place of another.
-    void copy_area(SDL_Texture* from, SDL_Texture* to, const FrameRect& area) {
+    void copy_area(SDL_Texture* from, SDL_Texture* to, const PixelRect& area) {
         if (area.empty()) return;
         SDL_SetRenderTarget(renderer_, to);
         SDL_RenderSetViewport(renderer_, nullptr);
@@ -368,8 +371,8 @@ private:
     // The back buffer is the layer with the commands after layer_at_ of the
     // presented frame drawn on it, all within tail_box_.
     bool back_is_layer_and_tail_ = false;
-    FrameRect tail_box_;
-    std::vector<FrameRect> damage_;  // where the frame being drawn differs from the last
+    PixelRect tail_box_;
+    std::vector<PixelRect> damage_;  // where the frame being drawn differs from the last
     bool drawn_in_part_ = false;     // the last frame was drawn only inside damage_
     std::vector<std::uint16_t> picked_;
     FramePosition last_prefix_;      // the unchanged start of the frame drawn last

@@ -139,7 +139,20 @@ bool SdlTextures::opaque_quad(const Entry& e, const SpriteVertex* vertices, cons
     return true;
 }
 
-void SdlFrameSink::use_view(const FrameRect& view) {
+namespace {
+SDL_Color colour_of(std::uint32_t argb) {
+    return {static_cast<Uint8>(argb >> 16), static_cast<Uint8>(argb >> 8), static_cast<Uint8>(argb),
+            static_cast<Uint8>(argb >> 24)};
+}
+}  // namespace
+
+void SdlFrameSink::use_frame(const RecordedFrame& frame) {
+    frame_colours_.resize(frame.vertices.size());
+    for (std::size_t i = 0; i < frame.vertices.size(); ++i) frame_colours_[i] = colour_of(frame.vertices[i].colour);
+    frame_vertices_ = frame.vertices.data();
+}
+
+void SdlFrameSink::use_view(const PixelRect& view) {
     if (!(view == current_)) {
         const SDL_Rect v{view.x, view.y, view.w, view.h};
         SDL_RenderSetViewport(renderer_, &v);
@@ -154,7 +167,7 @@ void SdlFrameSink::use_view(const FrameRect& view) {
     }
 }
 
-void SdlFrameSink::set_clip(const FrameRect* clip) {
+void SdlFrameSink::set_clip(const PixelRect* clip) {
     has_clip_ = clip != nullptr;
     if (clip) {
         clip_ = *clip;
@@ -165,7 +178,7 @@ void SdlFrameSink::set_clip(const FrameRect* clip) {
     }
 }
 
-void SdlFrameSink::clear(const FrameRect& view, const FrameRect& area, std::uint32_t colour) {
+void SdlFrameSink::clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour) {
     use_view(view);
     SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_NONE);
     SDL_SetRenderDrawColor(renderer_, static_cast<Uint8>(colour >> 16), static_cast<Uint8>(colour >> 8),
@@ -174,16 +187,17 @@ void SdlFrameSink::clear(const FrameRect& view, const FrameRect& area, std::uint
     SDL_RenderFillRect(renderer_, &a);
 }
 
-void SdlFrameSink::draw_triangles(const FrameRect& view, BackendTexture texture, const SpriteVertex* vertices,
+void SdlFrameSink::draw_triangles(const PixelRect& view, BackendTexture texture, const SpriteVertex* vertices,
                                   int vertex_count, const std::uint16_t* indices, int index_count, BlendMode mode) {
     const SdlTextures::Entry* e = textures_.find(texture);
     if (!e || !e->texture || index_count <= 0) return;
     use_view(view);
-    colours_.resize(static_cast<std::size_t>(vertex_count));
-    for (int i = 0; i < vertex_count; ++i) {
-        const std::uint32_t c = vertices[i].colour;
-        colours_[i] = {static_cast<Uint8>(c >> 16), static_cast<Uint8>(c >> 8), static_cast<Uint8>(c),
-                       static_cast<Uint8>(c >> 24)};
+    if (frame_vertices_ && vertices >= frame_vertices_ && vertices + vertex_count <= frame_vertices_ + frame_colours_.size()) {
+        draw_colours_ = &frame_colours_[static_cast<std::size_t>(vertices - frame_vertices_)];
+    } else {
+        colours_.resize(static_cast<std::size_t>(vertex_count));
+        for (int i = 0; i < vertex_count; ++i) colours_[i] = colour_of(vertices[i].colour);
+        draw_colours_ = colours_.data();
     }
     if (mode != BlendMode::AlphaBlend || !opaque_shortcut || index_count % 6 != 0) {
         geometry(e->texture, vertices, vertex_count, indices, index_count,
@@ -207,7 +221,7 @@ void SdlFrameSink::draw_triangles(const FrameRect& view, BackendTexture texture,
 void SdlFrameSink::geometry(SDL_Texture* texture, const SpriteVertex* vertices, int vertex_count,
                             const std::uint16_t* indices, int index_count, SDL_BlendMode blend) {
     SDL_SetTextureBlendMode(texture, blend);
-    SDL_RenderGeometryRaw(renderer_, texture, &vertices[0].x, sizeof(SpriteVertex), colours_.data(),
+    SDL_RenderGeometryRaw(renderer_, texture, &vertices[0].x, sizeof(SpriteVertex), draw_colours_,
                           sizeof(SDL_Color), &vertices[0].u, sizeof(SpriteVertex), vertex_count, indices, index_count,
                           sizeof(std::uint16_t));
 }

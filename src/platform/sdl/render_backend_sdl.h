@@ -72,24 +72,31 @@ public:
     // To be called after the render target changed: the viewport and the
     // clip are set again from the next command on.
     void restart() {
-        current_ = FrameRect{-1, -1, -1, -1};
+        current_ = PixelRect{-1, -1, -1, -1};
         has_clip_ = false;
     }
 
-    void clear(const FrameRect& view, const FrameRect& area, std::uint32_t colour) override;
-    void draw_triangles(const FrameRect& view, BackendTexture texture, const SpriteVertex* vertices,
+    // Converts the colours of a frame's vertices once for every draw of it
+    // that follows (until the next call).
+    void use_frame(const RecordedFrame& frame);
+
+    void clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour) override;
+    void draw_triangles(const PixelRect& view, BackendTexture texture, const SpriteVertex* vertices,
                         int vertex_count, const std::uint16_t* indices, int index_count, BlendMode mode) override;
-    void set_clip(const FrameRect* clip) override;
+    void set_clip(const PixelRect* clip) override;
 
 private:
-    void use_view(const FrameRect& view);
+    void use_view(const PixelRect& view);
     void geometry(SDL_Texture* texture, const SpriteVertex* vertices, int vertex_count, const std::uint16_t* indices,
                   int index_count, SDL_BlendMode blend);
 
     SDL_Renderer* renderer_;
     const SdlTextures& textures_;
-    FrameRect current_{-1, -1, -1, -1};
+    PixelRect current_{-1, -1, -1, -1};
     bool has_clip_ = false, clip_due_ = false;
-    FrameRect clip_;
-    std::vector<SDL_Color> colours_;
+    PixelRect clip_;
+    std::vector<SDL_Color> colours_;        // of a draw outside the frame in use
+    std::vector<SDL_Color> frame_colours_;  // of every vertex of the frame in use
+    const SpriteVertex* frame_vertices_ = nullptr;
+    const SDL_Color* draw_colours_ = nullptr;
 };

@@ -3,8 +3,9 @@
 // texels across a device reset), indexed triangle lists drawn from user
 // memory with the sprite state the game's Begin(0x11) asks for, and a
 // read-back of the back buffer through a system-memory surface.
-// Each frame is recorded (clears, scene brackets, the batch's triangles)
-// and drawn at its present, unless it repeats the frame presented last:
+// Each frame is recorded (clears, scene brackets, the batch's triangles),
+// as the game's frame calls (platform/frame_calls.h) bring it here, and
+// drawn at its present, unless it repeats the frame presented last:
 // software rasterisers then spend nothing on a screen standing still, and
 // the game's loop keeps the rate its update gate asks for.
 
@@ -18,8 +19,9 @@
 #include <utility>
 #include <vector>
 
+#include "platform/frame_calls.h"
+#include "platform/frame_recorder.h"
 #include "platform/sprite/render_device.h"
-#include "platform/win32/frame_methods_win32.h"
 #include "platform/win32/frame_skip.h"
 
 namespace {
@@ -61,15 +63,11 @@ public:
     explicit D3d9Backend(IDirect3DDevice9* device) : device_(device) {
         read_caps();
         read_back_buffer_size();
-        hook_frame_methods();
     }
     ~D3d9Backend() override {
-        // The device outlives its backend: it gets its own methods back,
-        // and what was recorded and not drawn is drawn now.
-        if (hooked_) {
-            flush();
-            restore_frame_methods(device_);
-        }
+        // The device outlives its backend: what was recorded and not drawn
+        // is drawn now.
+        flush();
         for (Entry& e : entries_)
             if (e.texture) e.texture->Release();
     }
@@ -128,24 +126,8 @@ public:
                         const std::uint16_t* indices, int index_count, BlendMode mode) override {
         Entry* e = find(handle);
         if (!e || !vertices || !indices || vertex_count <= 0 || index_count < 3) return false;
-        if (recording()) {
-            for (int i = 0; i < index_count; ++i)
-                if (indices[i] >= vertex_count) return false;
-            FrameCommand c = command(FrameCommand::Triangles);
-            c.texture = handle;
-            c.mode = mode;
-            c.first_vertex = static_cast<int>(frame_.vertices.size());
-            c.vertex_count = vertex_count;
-            c.first_index = static_cast<int>(frame_.indices.size());
-            c.index_count = index_count;
-            for (int i = 0; i < vertex_count; ++i) {
-                const SpriteVertex& v = vertices[i];
-                frame_.vertices.push_back({v.x, v.y, 0.0f, v.colour, v.u, v.v});
-            }
-            frame_.indices.insert(frame_.indices.end(), indices, indices + index_count);
-            frame_.commands.push_back(c);
-            return true;
-        }
+        if (recording()) return recorder_.record_triangles(current_view(), handle, vertices, vertex_count, indices,
+                                                            index_count, mode);
         vertices_.resize(static_cast<std::size_t>(vertex_count));
         for (int i = 0; i < vertex_count; ++i) {
             const SpriteVertex& s = vertices[i];
@@ -198,14 +180,15 @@ public:
         if (!recording() || flags != D3DCLEAR_TARGET || (rect_count > 0 && !rects)) {
             flush();
             unrecorded_ = true;
-            return system_.clear(device_, rect_count, rects, flags, colour, z, stencil);
+            return device_->Clear(rect_count, rects, flags, colour, z, stencil);
         }
-        FrameCommand c = command(FrameCommand::Clear);
-        c.colour = colour;
-        c.first_rect = static_cast<int>(frame_.rects.size());
-        c.rect_count = static_cast<int>(rect_count);
-        frame_.rects.insert(frame_.rects.end(), rects, rects + rect_count);
-        frame_.commands.push_back(c);
+        const PixelRect view = current_view();
+        if (rect_count == 0) recorder_.record_clear(view, {0, 0, view.w, view.h}, colour);
+        for (DWORD i = 0; i < rect_count; ++i) {
+            const PixelRect area{rects[i].x1 - view.x, rects[i].y1 - view.y, rects[i].x2 - rects[i].x1,
+                                 rects[i].y2 - rects[i].y1};
+            if (!area.empty()) recorder_.record_clear(view, area, colour);
+        }
         return S_OK;
     }
 
@@ -213,11 +196,10 @@ public:
         if (!recording()) {
             flush();
             unrecorded_ = true;
-            return system_.begin_scene(device_);
+            return device_->BeginScene();
         }
         if (in_scene_) return D3DERR_INVALIDCALL;  // as the system answers
         in_scene_ = true;
-        frame_.commands.push_back(command(FrameCommand::SceneBegin));
         return S_OK;
     }
 
@@ -225,11 +207,10 @@ public:
         if (!recording()) {
             flush();
             unrecorded_ = true;
-            return system_.end_scene(device_);
+            return device_->EndScene();
         }
         if (!in_scene_) return D3DERR_INVALIDCALL;
         in_scene_ = false;
-        frame_.commands.push_back(command(FrameCommand::SceneEnd));
         return S_OK;
     }
 
@@ -237,11 +218,11 @@ public:
         const bool plain = !source && !dest && !override_window && !dirty;
         const SIZE client = client_size();
         const bool forced = force_redraw_.exchange(false);
-        if (plain && !forced && !unrecorded_ && replayed_ == 0 && client.cx == presented_client_.cx &&
+        if (plain && !forced && !unrecorded_ && replayed_ == FramePosition{} && client.cx == presented_client_.cx &&
             client.cy == presented_client_.cy && same_as_presented()) {
             // The window shows this picture already. A lost device still
             // answers as the system's present would.
-            if (FAILED(system_.test_cooperative_level(device_))) {
+            if (FAILED(device_->TestCooperativeLevel())) {
                 force_redraw_ = true;
                 end_frame(false);
                 return D3DERR_DEVICELOST;
@@ -252,7 +233,7 @@ public:
         }
         flush();
         if (before_present_) before_present_();
-        const HRESULT presented = system_.present(device_, source, dest, override_window, dirty);
+        const HRESULT presented = device_->Present(source, dest, override_window, dirty);
         ++counts_.drawn;
         presented_client_ = client;
         // A frame drawn in part by the system, or to somewhere else, or not
@@ -265,19 +246,18 @@ public:
 
     HRESULT reset(D3DPRESENT_PARAMETERS* params) {
         // A reset drops whatever the device was drawing.
-        frame_.clear();
-        replayed_ = 0;
+        recorder_.end_frame(false);
+        replayed_ = {};
         in_scene_ = false;
         unrecorded_ = false;
-        presented_valid_ = false;
         force_redraw_ = true;
-        const HRESULT result = system_.reset(device_, params);
+        const HRESULT result = device_->Reset(params);
         if (SUCCEEDED(result)) read_back_buffer_size();
         return result;
     }
 
     HRESULT test_cooperative_level() {
-        const HRESULT level = system_.test_cooperative_level(device_);
+        const HRESULT level = device_->TestCooperativeLevel();
         if (FAILED(level)) force_redraw_ = true;
         return level;
     }
@@ -286,51 +266,14 @@ public:
     // buffer: at the present, and before anything that must see the frame
     // so far (a read-back, a texture changing under recorded draws).
     void flush() {
-        if (replayed_ >= frame_.commands.size()) return;
+        const RecordedFrame& frame = recorder_.frame();
+        if (replayed_ == frame.end()) return;
         D3DVIEWPORT9 game_view{};
         const bool have_view = SUCCEEDED(device_->GetViewport(&game_view));
-        D3DVIEWPORT9 current = game_view;
-        bool state_set = false;
-        BlendMode state_mode = BlendMode::AlphaBlend;
-        for (; replayed_ < frame_.commands.size(); ++replayed_) {
-            const FrameCommand& c = frame_.commands[replayed_];
-            if (!same_view(c.view, current)) {
-                device_->SetViewport(&c.view);
-                current = c.view;
-                state_set = false;  // the projection follows the viewport
-            }
-            switch (c.kind) {
-                case FrameCommand::Clear:
-                    system_.clear(device_, static_cast<DWORD>(c.rect_count),
-                                  c.rect_count ? &frame_.rects[static_cast<std::size_t>(c.first_rect)] : nullptr,
-                                  D3DCLEAR_TARGET, c.colour, 1.0f, 0);
-                    break;
-                case FrameCommand::SceneBegin:
-                    system_.begin_scene(device_);
-                    break;
-                case FrameCommand::SceneEnd:
-                    system_.end_scene(device_);
-                    break;
-                case FrameCommand::Triangles: {
-                    Entry* e = find(c.texture);
-                    if (!e) break;
-                    if (!state_set || c.mode != state_mode) {
-                        set_sprite_state(c.mode);
-                        state_set = true;
-                        state_mode = c.mode;
-                    }
-                    device_->SetTexture(0, e->texture);
-                    device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(c.vertex_count),
-                                                    static_cast<UINT>(c.index_count / 3),
-                                                    &frame_.indices[static_cast<std::size_t>(c.first_index)],
-                                                    D3DFMT_INDEX16,
-                                                    &frame_.vertices[static_cast<std::size_t>(c.first_vertex)],
-                                                    sizeof(SpriteVertexD3D));
-                    break;
-                }
-            }
-        }
-        if (have_view && !same_view(current, game_view)) device_->SetViewport(&game_view);
+        DeviceSink sink(*this, have_view ? &game_view : nullptr);
+        replay(frame, replayed_, frame.end(), sink);
+        sink.finish();
+        replayed_ = frame.end();
     }
 
     void force_redraw() { force_redraw_ = true; }
@@ -339,7 +282,7 @@ public:
     void set_skipping(bool enabled) {
         flush();
         skipping_ = enabled;
-        presented_valid_ = false;
+        recorder_.forget_presented();
     }
     void set_before_present(std::function<void()> call) { before_present_ = std::move(call); }
 
@@ -460,58 +403,88 @@ private:
         d->SetTransform(D3DTS_PROJECTION, &projection);
     }
 
-    struct FrameCommand {
-        enum Kind : std::uint8_t { Clear, SceneBegin, SceneEnd, Triangles } kind = Clear;
-        D3DVIEWPORT9 view{};
-        D3DCOLOR colour = 0;
-        int first_rect = 0, rect_count = 0;
-        BackendTexture texture = 0;
-        BlendMode mode = BlendMode::AlphaBlend;
-        int first_vertex = 0, vertex_count = 0, first_index = 0, index_count = 0;
+    bool recording() const { return skipping_; }
 
-        bool operator==(const FrameCommand& o) const {
-            return kind == o.kind && same_view(view, o.view) && colour == o.colour && first_rect == o.first_rect &&
-                   rect_count == o.rect_count && texture == o.texture && mode == o.mode &&
-                   first_vertex == o.first_vertex && vertex_count == o.vertex_count &&
-                   first_index == o.first_index && index_count == o.index_count;
+    // Draws replayed commands on the device: each clear and run of triangles
+    // in its viewport, the triangles in a scene of their own with the sprite
+    // state of their blending.
+    class DeviceSink final : public FrameSink {
+    public:
+        DeviceSink(D3d9Backend& backend, const D3DVIEWPORT9* game_view)
+            : b_(backend), game_view_(game_view ? *game_view : D3DVIEWPORT9{}), have_view_(game_view != nullptr) {
+            if (game_view) current_ = rect_of(*game_view);
         }
+
+        void clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour) override {
+            use_view(view);
+            if (area == PixelRect{0, 0, view.w, view.h}) {
+                b_.device_->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0);
+                return;
+            }
+            const D3DRECT r{view.x + area.x, view.y + area.y, view.x + area.x + area.w, view.y + area.y + area.h};
+            b_.device_->Clear(1, &r, D3DCLEAR_TARGET, colour, 1.0f, 0);
+        }
+
+        void draw_triangles(const PixelRect& view, BackendTexture texture, const SpriteVertex* vertices,
+                            int vertex_count, const std::uint16_t* indices, int index_count, BlendMode mode) override {
+            Entry* e = b_.find(texture);
+            if (!e) return;
+            use_view(view);
+            if (!in_scene_) {
+                began_ = SUCCEEDED(b_.device_->BeginScene());
+                in_scene_ = true;
+            }
+            if (!state_set_ || mode != state_mode_) {
+                b_.set_sprite_state(mode);
+                state_set_ = true;
+                state_mode_ = mode;
+            }
+            std::vector<SpriteVertexD3D>& v = b_.vertices_;
+            v.resize(static_cast<std::size_t>(vertex_count));
+            for (int i = 0; i < vertex_count; ++i)
+                v[i] = {vertices[i].x, vertices[i].y, 0.0f, vertices[i].colour, vertices[i].u, vertices[i].v};
+            b_.device_->SetTexture(0, e->texture);
+            b_.device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(vertex_count),
+                                               static_cast<UINT>(index_count / 3), indices, D3DFMT_INDEX16, v.data(),
+                                               sizeof(SpriteVertexD3D));
+        }
+
+        // Whole frames are drawn here: no clip.
+        void set_clip(const PixelRect*) override {}
+
+        // Ends the scene begun and gives the game its viewport back.
+        void finish() {
+            if (began_) b_.device_->EndScene();
+            if (have_view_ && !(current_ == rect_of(game_view_))) b_.device_->SetViewport(&game_view_);
+        }
+
+    private:
+        static PixelRect rect_of(const D3DVIEWPORT9& v) {
+            return {static_cast<int>(v.X), static_cast<int>(v.Y), static_cast<int>(v.Width), static_cast<int>(v.Height)};
+        }
+        void use_view(const PixelRect& view) {
+            if (view == current_) return;
+            const D3DVIEWPORT9 v{static_cast<DWORD>(view.x), static_cast<DWORD>(view.y), static_cast<DWORD>(view.w),
+                                 static_cast<DWORD>(view.h), 0.0f, 1.0f};
+            b_.device_->SetViewport(&v);
+            current_ = view;
+            state_set_ = false;  // the projection follows the viewport
+        }
+
+        D3d9Backend& b_;
+        D3DVIEWPORT9 game_view_;
+        bool have_view_;
+        PixelRect current_{-1, -1, -1, -1};
+        bool in_scene_ = false, began_ = false;
+        bool state_set_ = false;
+        BlendMode state_mode_ = BlendMode::AlphaBlend;
     };
 
-    struct Frame {
-        std::vector<FrameCommand> commands;
-        std::vector<SpriteVertexD3D> vertices;
-        std::vector<std::uint16_t> indices;
-        std::vector<D3DRECT> rects;
-
-        void clear() {
-            commands.clear();
-            vertices.clear();
-            indices.clear();
-            rects.clear();
-        }
-        bool operator==(const Frame& o) const {
-            return commands == o.commands && indices == o.indices && same_bytes(vertices, o.vertices) &&
-                   same_bytes(rects, o.rects);
-        }
-    };
-
-    template <typename T>
-    static bool same_bytes(const std::vector<T>& a, const std::vector<T>& b) {
-        return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
-    }
-
-    static bool same_view(const D3DVIEWPORT9& a, const D3DVIEWPORT9& b) {
-        return a.X == b.X && a.Y == b.Y && a.Width == b.Width && a.Height == b.Height && a.MinZ == b.MinZ &&
-               a.MaxZ == b.MaxZ;
-    }
-
-    bool recording() const { return hooked_ && skipping_; }
-
-    FrameCommand command(FrameCommand::Kind kind) {
-        FrameCommand c;
-        c.kind = kind;
-        device_->GetViewport(&c.view);
-        return c;
+    // The viewport draws and clears are recorded with.
+    PixelRect current_view() const {
+        D3DVIEWPORT9 v{};
+        device_->GetViewport(&v);
+        return {static_cast<int>(v.X), static_cast<int>(v.Y), static_cast<int>(v.Width), static_cast<int>(v.Height)};
     }
 
     // Whether the frame recorded since the last present paints the whole
@@ -519,30 +492,20 @@ private:
     // and texel for texel, as the frame presented last: then it would show
     // the same picture again.
     bool same_as_presented() const {
-        if (!presented_valid_ || texture_generation_ != presented_generation_) return false;
-        const FrameCommand* first = nullptr;
-        for (const FrameCommand& c : frame_.commands)
-            if (c.kind != FrameCommand::SceneBegin) {
-                first = &c;
-                break;
-            }
-        if (!first || first->kind != FrameCommand::Clear || first->rect_count != 0 || first->view.X != 0 ||
-            first->view.Y != 0 || first->view.Width < back_width_ || first->view.Height < back_height_)
-            return false;
-        return frame_ == presented_;
+        const RecordedFrame* presented = recorder_.presented();
+        if (!presented || texture_generation_ != presented_generation_) return false;
+        const RecordedFrame& frame = recorder_.frame();
+        const int w = static_cast<int>(back_width_), h = static_cast<int>(back_height_);
+        return whole_frame(unchanged_prefix(frame, *presented, w, h), frame, *presented);
     }
 
     // The recorded frame becomes the presented one (or none), and the next
     // frame starts empty; the storage is kept, so a running game allocates
     // nothing per frame.
     void end_frame(bool comparable) {
-        if (comparable) {
-            std::swap(frame_, presented_);
-            presented_generation_ = texture_generation_;
-        }
-        presented_valid_ = comparable;
-        frame_.clear();
-        replayed_ = 0;
+        recorder_.end_frame(comparable);
+        if (comparable) presented_generation_ = texture_generation_;
+        replayed_ = {};
         unrecorded_ = false;
     }
 
@@ -569,16 +532,10 @@ private:
         }
     }
 
-    void hook_frame_methods();
-
     IDirect3DDevice9* device_;  // not referenced: the game owns the device
-    FrameMethods system_{};
-    bool hooked_ = false;
     bool skipping_ = true;
-    Frame frame_;      // recorded since the last present
-    Frame presented_;  // what the last present showed
-    bool presented_valid_ = false;
-    std::size_t replayed_ = 0;  // commands of frame_ already drawn
+    FrameRecorder recorder_;  // the frame recorded since the last present, and the last one presented
+    FramePosition replayed_;  // of the recorded frame, already drawn
     bool in_scene_ = false;     // as the game sees it
     bool unrecorded_ = false;   // the system drew part of this frame itself
     std::uint64_t texture_generation_ = 0;
@@ -610,31 +567,6 @@ D3d9Backend* backend_for(IDirect3DDevice9* device) {
     for (const auto& b : backends())
         if (b->device() == device) return b.get();
     return nullptr;
-}
-
-// The methods in the device's table: each finds the device's backend.
-HRESULT STDMETHODCALLTYPE frame_clear(IDirect3DDevice9* self, DWORD rect_count, const D3DRECT* rects, DWORD flags,
-                                      D3DCOLOR colour, float z, DWORD stencil) {
-    return backend_for(self)->clear(rect_count, rects, flags, colour, z, stencil);
-}
-HRESULT STDMETHODCALLTYPE frame_begin_scene(IDirect3DDevice9* self) { return backend_for(self)->begin_scene(); }
-HRESULT STDMETHODCALLTYPE frame_end_scene(IDirect3DDevice9* self) { return backend_for(self)->end_scene(); }
-HRESULT STDMETHODCALLTYPE frame_present(IDirect3DDevice9* self, const RECT* source, const RECT* dest,
-                                        HWND override_window, const RGNDATA* dirty) {
-    return backend_for(self)->present(source, dest, override_window, dirty);
-}
-HRESULT STDMETHODCALLTYPE frame_reset(IDirect3DDevice9* self, D3DPRESENT_PARAMETERS* params) {
-    return backend_for(self)->reset(params);
-}
-HRESULT STDMETHODCALLTYPE frame_test_cooperative_level(IDirect3DDevice9* self) {
-    return backend_for(self)->test_cooperative_level();
-}
-
-void D3d9Backend::hook_frame_methods() {
-    const FrameMethods ours{frame_clear, frame_begin_scene, frame_end_scene, frame_present, frame_reset,
-                            frame_test_cooperative_level};
-    // Without the swap the backend draws at once, as it always could.
-    hooked_ = replace_frame_methods(device_, &ours, &system_) != 0;
 }
 
 }  // namespace
@@ -694,34 +626,6 @@ BackendTexture backend_texture_of(IDirect3DTexture9* texture, int& width, int& h
     return backend ? backend->handle_of(texture, width, height) : 0;
 }
 
-HRESULT create_device_texture(IDirect3DDevice9* device, TextureImage image, IDirect3DTexture9** texture) {
-    if (!texture) return D3DERR_INVALIDCALL;
-    *texture = nullptr;
-    if (!device || image.levels.empty()) return D3DERR_INVALIDCALL;
-    const ArgbImage& top = image.levels[0];
-    IDirect3DTexture9* made = nullptr;
-    const HRESULT created = device->CreateTexture(
-        static_cast<UINT>(top.width), static_cast<UINT>(top.height), static_cast<UINT>(image.levels.size()), 0,
-        image.has_alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &made, nullptr);
-    if (FAILED(created)) return created;
-    // Every level of our own mip chain, so the runtime never makes its own.
-    for (std::size_t level = 0; level < image.levels.size(); ++level) {
-        const ArgbImage& img = image.levels[level];
-        D3DLOCKED_RECT locked{};
-        if (FAILED(made->LockRect(static_cast<UINT>(level), &locked, nullptr, 0))) {
-            made->Release();
-            return D3DERR_INVALIDCALL;
-        }
-        for (int row = 0; row < img.height; ++row)
-            std::memcpy(static_cast<char*>(locked.pBits) + static_cast<std::ptrdiff_t>(row) * locked.Pitch,
-                        img.texels.data() + static_cast<std::size_t>(row) * img.width,
-                        static_cast<std::size_t>(img.width) * 4);
-        made->UnlockRect(static_cast<UINT>(level));
-    }
-    *texture = made;
-    return S_OK;
-}
-
 bool read_back_buffer(IDirect3DDevice9* device, std::vector<std::uint32_t>& argb, int& width, int& height) {
     if (!device) return false;
     // The back buffer as the game drew it so far, recorded draws included.
@@ -748,4 +652,34 @@ bool read_back_buffer(IDirect3DDevice9* device, std::vector<std::uint32_t>& argb
     }
     copy->UnlockRect();
     return true;
+}
+
+// The game's frame calls: through the device's backend where it has one.
+HRESULT device_clear(IDirect3DDevice9* device, DWORD rect_count, const D3DRECT* rects, DWORD flags,
+                     D3DCOLOR colour, float z, DWORD stencil) {
+    D3d9Backend* backend = backend_for(device);
+    return backend ? backend->clear(rect_count, rects, flags, colour, z, stencil)
+                   : device->Clear(rect_count, rects, flags, colour, z, stencil);
+}
+HRESULT device_begin_scene(IDirect3DDevice9* device) {
+    D3d9Backend* backend = backend_for(device);
+    return backend ? backend->begin_scene() : device->BeginScene();
+}
+HRESULT device_end_scene(IDirect3DDevice9* device) {
+    D3d9Backend* backend = backend_for(device);
+    return backend ? backend->end_scene() : device->EndScene();
+}
+HRESULT device_present(IDirect3DDevice9* device, const RECT* source, const RECT* dest, HWND override_window,
+                       const RGNDATA* dirty_region) {
+    D3d9Backend* backend = backend_for(device);
+    return backend ? backend->present(source, dest, override_window, dirty_region)
+                   : device->Present(source, dest, override_window, dirty_region);
+}
+HRESULT device_test_cooperative_level(IDirect3DDevice9* device) {
+    D3d9Backend* backend = backend_for(device);
+    return backend ? backend->test_cooperative_level() : device->TestCooperativeLevel();
+}
+HRESULT device_reset(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* params) {
+    D3d9Backend* backend = backend_for(device);
+    return backend ? backend->reset(params) : device->Reset(params);
 }

@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int W = 64, H = 48;
-const FrameRect kAll{0, 0, W, H};
+const PixelRect kAll{0, 0, W, H};
 
 // Paints clears and axis-aligned quads (the box of their vertices, in the
 // first vertex's colour) into a W x H picture, within the clip.
@@ -21,10 +21,10 @@ class PictureSink final : public FrameSink {
 public:
     std::vector<std::uint32_t> pixels = std::vector<std::uint32_t>(W * H, 0);
 
-    void clear(const FrameRect& view, const FrameRect& area, std::uint32_t colour) override {
+    void clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour) override {
         paint({view.x + area.x, view.y + area.y, area.w, area.h}, view, colour);
     }
-    void draw_triangles(const FrameRect& view, BackendTexture, const SpriteVertex* v, int, const std::uint16_t* idx,
+    void draw_triangles(const PixelRect& view, BackendTexture, const SpriteVertex* v, int, const std::uint16_t* idx,
                         int count, BlendMode) override {
         for (int q = 0; q + 6 <= count; q += 6) {
             float l = 1e9f, t = 1e9f, r = -1e9f, b = -1e9f;
@@ -36,15 +36,15 @@ public:
                   view, v[idx[q]].colour);
         }
     }
-    void set_clip(const FrameRect* c) override { clip_ = c ? *c : kAll; }
+    void set_clip(const PixelRect* c) override { clip_ = c ? *c : kAll; }
 
 private:
-    void paint(const FrameRect& r, const FrameRect& view, std::uint32_t colour) {
-        const FrameRect in = rect_meeting(rect_meeting(r, view), clip_);
+    void paint(const PixelRect& r, const PixelRect& view, std::uint32_t colour) {
+        const PixelRect in = rect_meeting(rect_meeting(r, view), clip_);
         for (int y = in.y; y < in.y + in.h; ++y)
             for (int x = in.x; x < in.x + in.w; ++x) pixels[y * W + x] = colour;
     }
-    FrameRect clip_ = kAll;
+    PixelRect clip_ = kAll;
 };
 
 struct Quad {
@@ -132,11 +132,11 @@ void expect_damage_redraw_is_full(const std::vector<Quad>& next) {
     replay(r.frame(), {}, r.frame().end(), shown);
     r.end_frame(true);
     record(r, 0xFF101010u, next, 7);
-    std::vector<FrameRect> rects;
+    std::vector<PixelRect> rects;
     ASSERT_TRUE(damage_rects(r.frame(), *r.presented(), W, H, rects));
     EXPECT_LE(rects.size(), kMaxDamageRects);
     std::vector<std::uint16_t> picked;
-    for (const FrameRect& area : rects) {
+    for (const PixelRect& area : rects) {
         shown.set_clip(nullptr);
         replay_within(r.frame(), area, {}, shown, picked);
     }

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/frame_calls.h"
 #include "platform/sprite/d3dx.h"
 #include "platform/sprite/font.h"
 #include "platform/sprite/render_device.h"
@@ -135,12 +136,12 @@ protected:
     }
 
     void frame(const std::function<void()>& draw) {
-        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0), S_OK);
-        ASSERT_EQ(device->BeginScene(), S_OK);
+        ASSERT_EQ(device_clear(device, 0, nullptr, D3DCLEAR_TARGET, kBlue, 1.0f, 0), S_OK);
+        ASSERT_EQ(device_begin_scene(device), S_OK);
         ASSERT_EQ(sprite->Begin(D3DXSPRITE_ALPHABLEND | D3DXSPRITE_DONOTSAVESTATE), S_OK);
         draw();
         ASSERT_EQ(sprite->End(), S_OK);
-        ASSERT_EQ(device->EndScene(), S_OK);
+        ASSERT_EQ(device_end_scene(device), S_OK);
     }
 
     void draw_at(IDirect3DTexture9* t, RECT source, float x, float y, D3DCOLOR colour = 0xFFFFFFFF) {
