@@ -38,6 +38,8 @@ file(GLOB WEB_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/platform/sprite/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/web/*.cpp)
+# The frame calls go straight to the device, as on every platform but Windows.
+list(APPEND WEB_CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/hosted/frame_calls_hosted.cpp)
 # Code page 932 comes from the browser's decoder (web/sjis_web.cpp): the C
 # library's iconv here knows no Windows code page.
 list(REMOVE_ITEM WEB_CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/main.cpp

@@ -10,7 +10,6 @@
 #include <memory>
 #include <vector>
 
-#include "platform/frame_calls.h"
 #include "platform/frame_recorder.h"
 #include "platform/hosted/device_hooks.h"
 #include "platform/hosted/host_graphics.h"
@@ -347,17 +346,3 @@ void simulate_device_loss(IDirect3DDevice9* device) {
 void set_after_present(IDirect3DDevice9* device, std::function<void(const PresentedFrame&)> after_present) {
     if (HostedDevice* d = hosted(device)) d->set_after_present(std::move(after_present));
 }
-
-// The hosted device records its frames itself: the frame calls are its own.
-HRESULT device_clear(IDirect3DDevice9* device, DWORD rect_count, const D3DRECT* rects, DWORD flags,
-                     D3DCOLOR colour, float z, DWORD stencil) {
-    return device->Clear(rect_count, rects, flags, colour, z, stencil);
-}
-HRESULT device_begin_scene(IDirect3DDevice9* device) { return device->BeginScene(); }
-HRESULT device_end_scene(IDirect3DDevice9* device) { return device->EndScene(); }
-HRESULT device_present(IDirect3DDevice9* device, const RECT* source, const RECT* dest, HWND override_window,
-                       const RGNDATA* dirty_region) {
-    return device->Present(source, dest, override_window, dirty_region);
-}
-HRESULT device_test_cooperative_level(IDirect3DDevice9* device) { return device->TestCooperativeLevel(); }
-HRESULT device_reset(IDirect3DDevice9* device, D3DPRESENT_PARAMETERS* params) { return device->Reset(params); }
