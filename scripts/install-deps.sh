@@ -25,8 +25,8 @@ packages=(
   wine wine64 zip unzip file debootstrap libxml2-utils
   # The browser build: Debian's emscripten (its system libraries come
   # prebuilt; no ports are fetched), the font cutter with WOFF2 (brotli),
-  # node and npm for the test driver, Debian's chromium to run the tests.
-  emscripten nodejs npm python3-fonttools python3-brotli chromium
+  # Debian's chromium to run the tests.
+  emscripten python3-fonttools python3-brotli chromium
 )
 
 missing=()
@@ -35,6 +35,11 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
+
+# Node.js and npm run the browser tests' driver. A machine that has them
+# already (perhaps not from Debian, whose npm would then conflict) keeps them.
+command -v node >/dev/null || missing+=(nodejs)
+command -v npm >/dev/null || missing+=(npm)
 
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
