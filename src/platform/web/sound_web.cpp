@@ -11,7 +11,7 @@
 #include "platform/direct_music.h"
 #include "platform/regular_file.h"
 #include "platform/test_hooks.h"
-#include "platform/web/com_object.h"
+#include "platform/hosted/com_object.h"
 #include "platform/web/web_page.h"
 
 const CLSID CLSID_DirectMusicPerformance = {0xD2AC2881, 0xB39B, 0x11D1, {0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD}};
