@@ -1,6 +1,6 @@
-// The three file-system steps that differ between systems, under the shared
+// The file-system steps that differ between systems, under the shared
 // record file code (record_file.cpp): one implementation per system family,
-// in posix/ and win32/.
+// in posix/ and win32/, and one in memory for the headless tests (null/).
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,12 @@
 // file (no write permission at all, or the read-only attribute) is the
 // user's word and counts as not writable even for a privileged process.
 bool file_replaceable(const char* path);
+
+// Opens `path` for writing raw bytes ("wb"), made anew or emptied.
+std::FILE* create_file(const char* path);
+
+// Removes the file at `path`; false when there was none to remove.
+bool remove_file(const char* path);
 
 // Forces what was written to an open file onto the disk.
 bool flush_to_disk(std::FILE* file);

@@ -34,7 +34,7 @@ std::string temporary_of(const char* path) { return std::string(path) + kTempora
 
 std::FILE* begin_record_replace(const char* path) {
     if (!path || !file_replaceable(path)) return nullptr;
-    return std::fopen(temporary_of(path).c_str(), "wb");
+    return create_file(temporary_of(path).c_str());
 }
 
 bool finish_record_replace(std::FILE* file, const char* path, bool written) {
@@ -43,7 +43,7 @@ bool finish_record_replace(std::FILE* file, const char* path, bool written) {
     ok = std::fclose(file) == 0 && ok;
     ok = ok && !fail_before_rename;
     if (!ok || !rename_over(temporary.c_str(), path)) {
-        std::remove(temporary.c_str());
+        remove_file(temporary.c_str());
         return false;
     }
     return true;

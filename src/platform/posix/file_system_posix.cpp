@@ -23,6 +23,10 @@ bool file_replaceable(const char* path) {
     return true;
 }
 
+std::FILE* create_file(const char* path) { return std::fopen(path, "wb"); }
+
+bool remove_file(const char* path) { return std::remove(path) == 0; }
+
 bool flush_to_disk(std::FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
 
 // The folder is synced too, so that the rename itself outlives a power cut.

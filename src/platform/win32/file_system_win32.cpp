@@ -19,6 +19,10 @@ bool file_replaceable(const char* path) {
     return true;
 }
 
+std::FILE* create_file(const char* path) { return std::fopen(path, "wb"); }
+
+bool remove_file(const char* path) { return std::remove(path) == 0; }
+
 bool flush_to_disk(std::FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
 
 bool rename_over(const char* from, const char* to) {

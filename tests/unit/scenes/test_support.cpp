@@ -99,6 +99,7 @@ void start_game_state() {
     sound_log.clear();
     record_log.clear();
     records_file_present = false;
+    start_platform_logs();
     draw_log.clear();
     fill_catalogue();
     bind_ui_texts();

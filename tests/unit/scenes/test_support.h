@@ -1,5 +1,5 @@
 // What the scene tests share: the recording fakes of the sprite batch and
-// the fonts, the logs of the recording doubles, and a start-up and a window
+// the fonts, the logs of the sounds and records, and a start-up and a window
 // procedure simulated through the game state.
 #pragma once
 
@@ -55,8 +55,11 @@ private:
 // Points sprite, atlas_texture and the eight fonts at recording fakes.
 void install_drawing_fakes();
 
-// ---- recording doubles ---------------------------------------------------
+// ---- sounds and records ----------------------------------------------------
 
+// The effects played, in order, and the record file's reads and writes: on
+// Linux the real play_sound_effect, load_records and save_records over the
+// null backend feed them; the Windows build keeps recording doubles.
 extern std::vector<std::int32_t> sound_log;
 
 struct RecordCall {
@@ -72,6 +75,8 @@ extern std::vector<RecordCall> record_log;
 // What load_records reads "from the file": when set, both best times.
 extern bool records_file_present;
 extern double records_file_best[2];
+// Readies the sound and the record file for a test; start_game_state calls it.
+void start_platform_logs();
 
 // ---- the game around the scenes -------------------------------------------
 
