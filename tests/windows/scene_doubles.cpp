@@ -18,7 +18,7 @@
 #include "scenes/labels.h"
 #include "scenes/scenes.h"
 #include "shell/main_window.h"
-#include "test_support.h"
+#include "unit/scenes/test_support.h"
 
 std::vector<std::int32_t> sound_log;
 std::vector<RecordCall> record_log;
