@@ -5,50 +5,31 @@
 # when configured with emcmake; scripts/build-web.sh drives it and puts the
 # site together in dist/web.
 
-# The catalogue generator runs on the build machine, built by its own
-# compiler as a small project of its own, exactly as for the Windows build.
-find_program(POKOMARU_HOST_CXX NAMES c++ g++ clang++ NO_CMAKE_FIND_ROOT_PATH REQUIRED)
-include(ExternalProject)
-set(HOST_TOOLS_DIR ${CMAKE_BINARY_DIR}/host-tools)
-set(HOST_CATALOGUE_GEN ${HOST_TOOLS_DIR}/catalogue_gen)
-ExternalProject_Add(host_tools
-  SOURCE_DIR ${CMAKE_SOURCE_DIR}/cmake/host-tools
-  BINARY_DIR ${HOST_TOOLS_DIR}
-  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DPOKOMARU_REPO_DIR=${CMAKE_SOURCE_DIR}
-  # The host compiler and a plain host configuration, whatever emcmake set.
-  CMAKE_CACHE_ARGS -DCMAKE_CXX_COMPILER:FILEPATH=${POKOMARU_HOST_CXX}
-                   -DCMAKE_TOOLCHAIN_FILE:FILEPATH=
-  BUILD_ALWAYS ON
-  INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${HOST_CATALOGUE_GEN})
-add_executable(catalogue_gen IMPORTED GLOBAL)
-set_target_properties(catalogue_gen PROPERTIES IMPORTED_LOCATION ${HOST_CATALOGUE_GEN})
-add_dependencies(catalogue_gen host_tools)
+include(${CMAKE_SOURCE_DIR}/cmake/host_tools.cmake)
 
 set(GAME_GENERATED_SOURCES "")
 include(${CMAKE_SOURCE_DIR}/cmake/catalogue.cmake)
 
-# Folder by folder: the game, the shared platform code, the POSIX file steps
-# (the browser's file system is POSIX to the program) and the web backend.
-file(GLOB WEB_CORE_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/src/shell/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/scenes/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/content/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/sprite/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/web/*.cpp)
-# The frame calls go straight to the device, as on every platform but Windows.
-list(APPEND WEB_CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/hosted/frame_calls_hosted.cpp)
-# Code page 932 comes from the browser's decoder (web/sjis_web.cpp): the C
-# library's iconv here knows no Windows code page.
-list(REMOVE_ITEM WEB_CORE_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/main.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/posix/sjis_iconv.cpp)
-
+# The layers, as in the native build: the game, the sprite layer and the
+# shared platform code, the hosted layer (the Windows names over a backend)
+# and the browser's backend with the POSIX file steps (the browser's file
+# system is POSIX to the program). Code page 932 comes from the browser's
+# decoder (web/sjis_web.cpp): the C library's iconv here knows no Windows
+# code page.
+include(${CMAKE_SOURCE_DIR}/cmake/layers.cmake)
+file(GLOB HOSTED_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/hosted/*.cpp)
+pokomaru_layer(pokomaru_hosted ${HOSTED_SOURCES})
+file(GLOB WEB_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/src/platform/web/*.cpp
+  ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp)
+list(REMOVE_ITEM WEB_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/posix/sjis_iconv.cpp)
+pokomaru_layer(pokomaru_web ${WEB_SOURCES})
+# wasm-ld searches every archive until nothing is left undefined, as a
+# rescanned group does elsewhere, so the group needs no flags of its own.
+set(CMAKE_LINK_GROUP_USING_RESCAN "" "")
+set(CMAKE_LINK_GROUP_USING_RESCAN_SUPPORTED TRUE)
+pokomaru_program_libraries(pokomaru_web_core pokomaru_hosted pokomaru_web)
 set(WEB_COMPILE_OPTIONS ${POKOMARU_WARNINGS})
-add_library(pokomaru_web_core STATIC ${WEB_CORE_SOURCES} ${GAME_GENERATED_SOURCES})
-target_include_directories(pokomaru_web_core PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
-target_compile_options(pokomaru_web_core PRIVATE ${WEB_COMPILE_OPTIONS})
 
 set(WEB_PAGE_DIR ${CMAKE_SOURCE_DIR}/src/platform/web/page)
 # What the program asks of the browser: WebGL 1 or 2 through the GLES2

@@ -3,24 +3,7 @@
 # with mingw-w64 and linked statically so that only system DLLs are needed.
 # Included by the top-level CMakeLists.txt when the target is Windows.
 
-# The catalogue generator runs on the build machine: it is built by the
-# machine's own compiler as a small project of its own, and its output feeds
-# the cross build exactly as in the native build.
-include(ExternalProject)
-set(HOST_TOOLS_DIR ${CMAKE_BINARY_DIR}/host-tools)
-set(HOST_CATALOGUE_GEN ${HOST_TOOLS_DIR}/catalogue_gen)
-ExternalProject_Add(host_tools
-  SOURCE_DIR ${CMAKE_SOURCE_DIR}/cmake/host-tools
-  BINARY_DIR ${HOST_TOOLS_DIR}
-  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DPOKOMARU_REPO_DIR=${CMAKE_SOURCE_DIR}
-  # The host compiler, whatever the cross toolchain says.
-  CMAKE_CACHE_ARGS -DCMAKE_CXX_COMPILER:FILEPATH=${POKOMARU_HOST_CXX}
-  BUILD_ALWAYS ON
-  INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${HOST_CATALOGUE_GEN})
-add_executable(catalogue_gen IMPORTED GLOBAL)
-set_target_properties(catalogue_gen PROPERTIES IMPORTED_LOCATION ${HOST_CATALOGUE_GEN})
-add_dependencies(catalogue_gen host_tools)
+include(${CMAKE_SOURCE_DIR}/cmake/host_tools.cmake)
 
 set(GAME_GENERATED_SOURCES "")
 

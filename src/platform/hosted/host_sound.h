@@ -14,9 +14,11 @@ void host_sound_close();
 bool host_sound_usable();
 
 struct HostWave;
-// Decodes a whole wave file held in memory; null when it is not one. The
-// bytes may go once this returns.
-HostWave* host_sound_load_wave(const void* bytes, std::size_t size);
+// Decodes a whole wave file held in memory (named as the game named it, for
+// diagnostics); null when it is not one. The bytes may go once this returns.
+// A backend that decodes in the background may accept bytes that turn out
+// not to be a wave: that wave then plays silently.
+HostWave* host_sound_load_wave(const void* bytes, std::size_t size, const char* name);
 // Stops the wave wherever it plays and frees it.
 void host_sound_free_wave(HostWave* wave);
 // Starts the wave once; false when the output is closed or every voice is busy.

@@ -44,7 +44,7 @@ constexpr std::uint64_t kMaxWaveFileBytes = std::uint64_t{32} << 20;
 // Decodes a wave file. Only a regular file within the cap is read, whole,
 // before the player sees it: a FIFO would block and a link to a device such
 // as /dev/zero would be read without end.
-HostWave* load_wave_file(const std::string& path) {
+HostWave* load_wave_file(const std::string& path, const std::string& name) {
     std::uint64_t size = 0;
     std::FILE* file = open_regular_file(path.c_str(), kMaxWaveFileBytes, nullptr, &size);
     if (!file) return nullptr;
@@ -52,7 +52,7 @@ HostWave* load_wave_file(const std::string& path) {
     const std::size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file);
     std::fclose(file);
     if (got == 0) return nullptr;
-    return host_sound_load_wave(bytes.data(), got);
+    return host_sound_load_wave(bytes.data(), got, name.c_str());
 }
 
 class HostedAudioPath final : public ComObject<IDirectMusicAudioPath> {
@@ -168,7 +168,7 @@ public:
         std::string name = utf16_to_utf8(file_name);
         if (name.empty()) return DMUS_E_LOADER_FAILEDOPEN;
         std::string path = (name[0] == '/' || directory_.empty()) ? name : directory_ + "/" + name;
-        HostWave* wave = load_wave_file(path);
+        HostWave* wave = load_wave_file(path, name);
         if (!wave) return DMUS_E_LOADER_FAILEDOPEN;
         auto* segment = new HostedSegment(wave);
         HRESULT hr = segment->QueryInterface(iid, object);

@@ -108,8 +108,6 @@ public:
         hb_font_destroy(hb_);
         FT_Done_Face(face_);
     }
-    FreeTypeSource(const FreeTypeSource&) = delete;
-    FreeTypeSource& operator=(const FreeTypeSource&) = delete;
 
     void shape(const std::u32string& text, std::size_t start, std::size_t end,
                std::vector<ShapedGlyph>& out) override {

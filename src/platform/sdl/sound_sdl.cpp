@@ -60,7 +60,7 @@ bool host_sound_usable() {
                SDL_VERSIONNUM(compiled.major, compiled.minor, 0);
 }
 
-HostWave* host_sound_load_wave(const void* bytes, std::size_t size) {
+HostWave* host_sound_load_wave(const void* bytes, std::size_t size, const char*) {
     SDL_RWops* memory = SDL_RWFromConstMem(bytes, static_cast<int>(size));
     if (!memory) return nullptr;
     Mix_Chunk* chunk = Mix_LoadWAV_RW(memory, 1);  // the chunk owns its samples; the bytes may go

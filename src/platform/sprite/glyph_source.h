@@ -32,7 +32,11 @@ struct GlyphImage {
 
 class GlyphSource {
 public:
+    GlyphSource() = default;
     virtual ~GlyphSource() = default;
+    // A source owns its face and shaping state: it is never copied.
+    GlyphSource(const GlyphSource&) = delete;
+    GlyphSource& operator=(const GlyphSource&) = delete;
 
     // Shapes text[start, end), one line without line feeds, left to right,
     // and appends its glyphs in visual order.

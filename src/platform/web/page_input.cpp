@@ -41,19 +41,22 @@ void PageInput::post_after_frames(int frames, UINT message, WPARAM wparam, LPARA
     waiting_.push_back({frames, {{message, wparam, lparam}}});
 }
 
-bool PageInput::take(PageMessage& out) {
+bool PageInput::next(PageMessage& out) {
     if (ready_.empty() && !waiting_.empty() && frames_since_release_ >= waiting_.front().frames) {
         ready_ = std::move(waiting_.front().messages);
         waiting_.pop_front();
         frames_since_release_ = 0;
     }
-    if (ready_.empty()) {
-        ++frames_since_release_;  // the main loop runs a frame now
-        return false;
-    }
+    if (ready_.empty()) return false;
     out = ready_.front();
     ready_.pop_front();
     return true;
+}
+
+bool PageInput::take(PageMessage& out) {
+    if (next(out)) return true;
+    frame_ran();  // the main loop runs a frame now
+    return false;
 }
 
 // Like the mouse of the desktop, only what happens over the client area

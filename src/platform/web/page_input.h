@@ -57,6 +57,10 @@ public:
     // loop then runs a frame, and messages held for "after a frame" become
     // ready at the next call.
     bool take(PageMessage& out);
+    // The same in two steps, for a caller that takes several messages at
+    // once: the next ready message, if any, and the main loop's frame.
+    bool next(PageMessage& out);
+    void frame_ran() { ++frames_since_release_; }
     bool active() const { return focused_ && visible_; }
     bool finger_down() const { return finger_ >= 0; }
 

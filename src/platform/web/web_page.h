@@ -46,6 +46,9 @@ void pokomaru_sound_load(int effect, const char* name, const std::uint8_t* data,
 // Plays a decoded effect once, overlapping whatever plays; nothing when it
 // is not decoded (yet) or the page has no sound.
 void pokomaru_sound_play(int effect);
+// Stops the effect wherever it plays (every effect for -1); with `free`, the
+// page also forgets the effect's sound.
+void pokomaru_sound_stop(int effect, int free);
 
 // --- Failure box -----------------------------------------------------------
 // Shows a dialog over the page with a caption and a text (UTF-8) and an OK

@@ -105,8 +105,6 @@ public:
         DeleteObject(font_);
         DeleteDC(dc_);
     }
-    GdiSource(const GdiSource&) = delete;
-    GdiSource& operator=(const GdiSource&) = delete;
 
     void shape(const std::u32string& text, std::size_t start, std::size_t end,
                std::vector<ShapedGlyph>& out) override {

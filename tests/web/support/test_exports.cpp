@@ -10,7 +10,7 @@
 
 #include "platform/graphics_objects.h"
 #include "platform/sprite/render_device.h"
-#include "platform/web/webgl_backend.h"
+#include "platform/web/presenter_web.h"
 #include "scenes/game_state.h"
 #include "scenes/piece_set.h"
 
@@ -68,10 +68,7 @@ EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_state() {
 }
 
 // Presents that reached the canvas.
-EMSCRIPTEN_KEEPALIVE unsigned long pokomaru_test_presents_shown() {
-    auto* backend = device ? dynamic_cast<WebGlBackend*>(render_backend_of(device)) : nullptr;
-    return backend ? backend->presents_shown() : 0;
-}
+EMSCRIPTEN_KEEPALIVE unsigned long pokomaru_test_presents_shown() { return web_presents_shown(); }
 
 // The back buffer, 1024 x 768 ARGB words, or null.
 EMSCRIPTEN_KEEPALIVE const std::uint32_t* pokomaru_test_back_buffer() {

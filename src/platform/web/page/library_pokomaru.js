@@ -176,6 +176,7 @@ mergeInto(LibraryManager.library, {
     context: null,
     buffers: [],
     names: [],
+    playing: [],  // the buffer sources still playing, with their effects
     // One context for the page; browsers start it suspended until the
     // player's first press, which resumes it (the page's script listens).
     audio: function () {
@@ -217,7 +218,28 @@ mergeInto(LibraryManager.library, {
     var source = audio.createBufferSource();
     source.buffer = buffer;
     source.connect(audio.destination);
+    var playing = { effect: effect, source: source };
+    pokomaruSound.playing.push(playing);
+    source.onended = function () {
+      var i = pokomaruSound.playing.indexOf(playing);
+      if (i >= 0) pokomaruSound.playing.splice(i, 1);
+    };
     source.start();
+  },
+
+  // Stops an effect wherever it plays (every effect for -1); a freed effect
+  // also forgets its sound.
+  pokomaru_sound_stop__deps: ['$pokomaruSound'],
+  pokomaru_sound_stop: function (effect, free) {
+    pokomaruSound.playing.slice().forEach(function (p) {
+      if (effect < 0 || p.effect === effect) {
+        try { p.source.stop(); } catch (e) {}
+      }
+    });
+    if (free && effect >= 0) {
+      delete pokomaruSound.buffers[effect];
+      delete pokomaruSound.names[effect];
+    }
   },
 
   // --- Failure box ---------------------------------------------------------

@@ -1,0 +1,556 @@
+// The browser's presenter for the hosted graphics device: the recorded
+// frames drawn by WebGL (1 or 2, whichever the browser gives) into a back
+// buffer (a framebuffer texture) that is shown stretched over the page's
+// canvas. Managed textures keep their texels on the CPU and go up again
+// after the browser drops the context, so nothing is ever reloaded.
+//
+// Texels and vertex colours stay 0xAARRGGBB words as the sprite batch hands
+// them over; in memory those are the bytes B, G, R, A, which go up unchanged
+// as RGBA and are put back in order by the shaders (.bgra), so no texture is
+// ever converted on the CPU.
+//
+// The browser shows at most one picture per frame of its own. A frame the
+// game presents before the browser has taken the last one is kept undrawn;
+// the next frame, which the game draws in full, takes its place, or, should
+// the game present nothing new, the kept frame is drawn and shown as soon as
+// the browser can show it. The GPU draws no more than is seen.
+#include "platform/web/presenter_web.h"
+
+#include <GLES2/gl2.h>
+#include <emscripten/html5.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "platform/hosted/host_graphics.h"
+#include "platform/hosted/platform_window.h"
+#include "platform/web/web_page.h"
+
+namespace {
+
+// GLSL ES 1.00 runs on WebGL 1 and 2 alike. Pixel (x, y) of the back buffer
+// covers [x, x+1) x [y, y+1), y downwards; the back buffer's row 0 is at the
+// top of the picture, which is the top of the canvas at present.
+const char* const kVertexShader = R"(
+attribute vec2 a_position;
+attribute vec4 a_colour;
+attribute vec2 a_uv;
+uniform vec2 u_scale;
+varying vec4 v_colour;
+varying vec2 v_uv;
+void main() {
+    gl_Position = vec4(a_position.x * u_scale.x - 1.0, 1.0 - a_position.y * u_scale.y, 0.0, 1.0);
+    v_colour = a_colour.bgra;
+    v_uv = a_uv;
+}
+)";
+
+// High precision where the device has it: texture coordinates into a
+// 2048-texel atlas need more than a half float's 11 bits.
+const char* const kFragmentShader = R"(
+#ifdef GL_FRAGMENT_PRECISION_HIGH
+precision highp float;
+#else
+precision mediump float;
+#endif
+uniform sampler2D u_texture;
+varying vec4 v_colour;
+varying vec2 v_uv;
+void main() {
+    gl_FragColor = texture2D(u_texture, v_uv).bgra * v_colour;
+}
+)";
+
+// The back buffer over the whole drawing buffer; its texture holds the
+// picture upside down in GL's terms, which this undoes.
+const char* const kPresentVertexShader = R"(
+attribute vec2 a_corner;
+varying vec2 v_uv;
+void main() {
+    gl_Position = vec4(a_corner * 2.0 - 1.0, 0.0, 1.0);
+    v_uv = a_corner;
+}
+)";
+
+const char* const kPresentFragmentShader = R"(
+precision mediump float;
+uniform sampler2D u_picture;
+varying vec2 v_uv;
+void main() {
+    gl_FragColor = vec4(texture2D(u_picture, v_uv).rgb, 1.0);
+}
+)";
+
+enum Attribute : GLuint { kPosition = 0, kColour = 1, kUv = 2, kCorner = 0 };
+
+GLuint compile(GLenum kind, const char* source) {
+    GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = 0;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        glDeleteShader(shader);
+        return 0;
+    }
+    return shader;
+}
+
+GLuint link(const char* vertex, const char* fragment, std::initializer_list<std::pair<GLuint, const char*>> bindings) {
+    GLuint vs = compile(GL_VERTEX_SHADER, vertex);
+    GLuint fs = compile(GL_FRAGMENT_SHADER, fragment);
+    if (!vs || !fs) {
+        if (vs) glDeleteShader(vs);
+        if (fs) glDeleteShader(fs);
+        return 0;
+    }
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    for (const auto& [index, name] : bindings) glBindAttribLocation(program, index, name);
+    glLinkProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        glDeleteProgram(program);
+        return 0;
+    }
+    return program;
+}
+
+void set_sampling() {
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+using ContextHandle = EMSCRIPTEN_WEBGL_CONTEXT_HANDLE;
+
+unsigned long presents_shown = 0;
+
+class WebGlPresenter;
+WebGlPresenter* the_presenter = nullptr;  // the canvas has one context
+
+// A colour target: the back buffer, or the picture a full drawing is checked on.
+struct Target {
+    unsigned texture = 0, framebuffer = 0;
+    int width = 0, height = 0;
+};
+
+class WebGlPresenter final : public HostPresenter, private FrameSink {
+public:
+    WebGlPresenter(ContextHandle context, int version) : context_(context), version_(version) {
+        the_presenter = this;
+    }
+    ~WebGlPresenter() override {
+        the_presenter = nullptr;
+        emscripten_webgl_destroy_context(context_);
+    }
+    bool start() { return make_objects(); }
+
+    const char* name() const override { return version_ == 2 ? "webgl2" : "webgl"; }
+    int max_texture_size() const override { return max_texture_size_; }
+
+    BackendTexture create_texture(int width, int height) override {
+        if (width <= 0 || height <= 0 || width > max_texture_size_ || height > max_texture_size_) return 0;
+        auto texture = std::make_unique<Texture>();
+        texture->width = width;
+        texture->height = height;
+        texture->texels.assign(static_cast<std::size_t>(width) * height, 0u);
+        if (!lost()) upload(*texture);
+        std::size_t slot = 0;
+        while (slot < textures_.size() && textures_[slot]) ++slot;
+        if (slot == textures_.size()) textures_.emplace_back();
+        textures_[slot] = std::move(texture);
+        return static_cast<BackendTexture>(slot + 1);
+    }
+
+    bool update_texture(BackendTexture handle, int x, int y, int width, int height, const std::uint32_t* argb,
+                        int pitch) override {
+        Texture* texture = texture_of(handle);
+        if (!texture || !argb) return false;
+        if (x < 0 || y < 0 || width < 0 || height < 0 || x + width > texture->width || y + height > texture->height)
+            return false;
+        if (width == 0 || height == 0) return true;
+        for (int row = 0; row < height; ++row)
+            std::memcpy(&texture->texels[static_cast<std::size_t>(y + row) * texture->width + x],
+                        argb + static_cast<std::size_t>(row) * pitch, static_cast<std::size_t>(width) * 4);
+        if (lost() || !texture->gl) return true;  // goes up with the rest at the reset
+        glBindTexture(GL_TEXTURE_2D, texture->gl);
+        if (width == texture->width) {
+            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE,
+                            &texture->texels[static_cast<std::size_t>(y) * texture->width]);
+            return true;
+        }
+        staging_.resize(static_cast<std::size_t>(width) * height * 4);
+        for (int row = 0; row < height; ++row)
+            std::memcpy(&staging_[static_cast<std::size_t>(row) * width * 4],
+                        &texture->texels[static_cast<std::size_t>(y + row) * texture->width + x],
+                        static_cast<std::size_t>(width) * 4);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, staging_.data());
+        return true;
+    }
+
+    void destroy_texture(BackendTexture handle) override {
+        Texture* texture = texture_of(handle);
+        if (!texture) return;
+        if (texture->gl && !lost()) glDeleteTextures(1, &texture->gl);
+        textures_[handle - 1].reset();
+    }
+
+    HRESULT make_back_buffer(int width, int height) override {
+        back_.width = width;
+        back_.height = height;
+        pending_ = unshown_ = false;
+        if (!lost() && !make_target(back_)) return D3DERR_OUTOFVIDEOMEMORY;
+        return S_OK;
+    }
+    void set_options(const FrameDrawingOptions&) override {}  // every frame is drawn in full
+    void forget_presented() override {}                       // nothing of earlier frames is kept
+
+    HostWindowState poll_window() override {
+        if (pokomaru_browser_frame_due()) due_ = true;
+        HostWindowState state;
+        // A kept frame is drawn as soon as it can be seen, even if the game
+        // presents it again unchanged.
+        state.exposed = pending_ && due_;
+        if (unshown_ && !pending_ && due_) show();
+        return state;
+    }
+
+    void draw_now(const RecordedFrame& frame, FramePosition from, FramePosition to) override {
+        if (lost()) return;
+        settle_kept(frame, from);
+        replay(frame, from, to, *this);
+        unshown_ = true;
+    }
+
+    FrameDrawn draw_frame(const FrameDrawing& drawing) override {
+        const RecordedFrame& frame = *drawing.frame;
+        if (lost()) return {};
+        if (!due_ && drawing.drawn == FramePosition{} && frame.starts_with_full_clear(back_.width, back_.height)) {
+            kept_ = frame;  // the storage is kept between frames
+            pending_ = true;
+            return {};
+        }
+        settle_kept(frame, drawing.drawn);
+        replay(frame, drawing.drawn, frame.end(), *this);
+        unshown_ = true;
+        return {};
+    }
+
+    void show() override {
+        if (lost() || !due_ || pending_) return;
+        due_ = unshown_ = false;
+        ++presents_shown;
+        int canvas_width = 0, canvas_height = 0;
+        emscripten_webgl_get_drawing_buffer_size(context_, &canvas_width, &canvas_height);
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glViewport(0, 0, canvas_width, canvas_height);
+        glDisable(GL_SCISSOR_TEST);
+        glDisable(GL_BLEND);
+        glUseProgram(present_program_);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, back_.texture);
+        glUniform1i(present_sampler_location_, 0);
+        glBindBuffer(GL_ARRAY_BUFFER, quad_buffer_);
+        glDisableVertexAttribArray(kColour);
+        glDisableVertexAttribArray(kUv);
+        glEnableVertexAttribArray(kCorner);
+        glVertexAttribPointer(kCorner, 2, GL_FLOAT, GL_FALSE, 2 * sizeof(float), nullptr);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    }
+
+    bool lost() const override { return !objects_ready_ || simulated_loss_ || emscripten_is_webgl_context_lost(context_); }
+
+    HRESULT reset(int width, int height) override {
+        if (emscripten_is_webgl_context_lost(context_)) return D3DERR_DEVICELOST;
+        if (lost()) {
+            simulated_loss_ = false;
+            if (!make_objects()) return D3DERR_DEVICELOST;
+        }
+        return make_back_buffer(width, height);
+    }
+
+    bool read_back_buffer(std::vector<std::uint32_t>& argb) override {
+        if (lost()) return false;
+        if (pending_) draw_kept();
+        return read_target(back_, argb);
+    }
+
+    void simulate_loss() override {
+        if (lost()) return;
+        drop_objects();
+        simulated_loss_ = true;
+    }
+
+    bool draw_in_full(const RecordedFrame& frame, std::vector<std::uint32_t>& argb) override {
+        if (lost()) return false;
+        Target check{0, 0, back_.width, back_.height};
+        if (!make_target(check)) return false;
+        target_ = &check;
+        replay(frame, {}, frame.end(), *this);
+        target_ = &back_;
+        set_clip(nullptr);
+        const bool read = read_target(check, argb);
+        glDeleteFramebuffers(1, &check.framebuffer);
+        glDeleteTextures(1, &check.texture);
+        return read;
+    }
+
+    bool read_window(std::vector<std::uint32_t>&) override { return false; }
+
+private:
+    struct Texture {
+        int width = 0, height = 0;
+        std::vector<std::uint32_t> texels;  // the managed copy, 0xAARRGGBB
+        unsigned gl = 0;
+    };
+
+    Texture* texture_of(BackendTexture handle) {
+        return handle > 0 && handle <= textures_.size() ? textures_[handle - 1].get() : nullptr;
+    }
+
+    // A frame drawn from its start over a full clear does not need the kept
+    // frame under it; anything else builds on the kept frame's picture.
+    void settle_kept(const RecordedFrame& frame, FramePosition from) {
+        if (!pending_) return;
+        if (from == FramePosition{} && frame.starts_with_full_clear(back_.width, back_.height))
+            pending_ = false;
+        else
+            draw_kept();
+    }
+
+    void draw_kept() {
+        pending_ = false;
+        replay(kept_, {}, kept_.end(), *this);
+        unshown_ = true;
+    }
+
+    bool make_objects() {
+        objects_ready_ = false;
+        if (emscripten_is_webgl_context_lost(context_)) return false;
+        emscripten_webgl_make_context_current(context_);
+        GLint max_size = 0;
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &max_size);
+        max_texture_size_ = std::max(max_size, 64);
+        program_ = link(kVertexShader, kFragmentShader, {{kPosition, "a_position"}, {kColour, "a_colour"}, {kUv, "a_uv"}});
+        present_program_ = link(kPresentVertexShader, kPresentFragmentShader, {{kCorner, "a_corner"}});
+        if (!program_ || !present_program_) return false;
+        sampler_location_ = glGetUniformLocation(program_, "u_texture");
+        scale_location_ = glGetUniformLocation(program_, "u_scale");
+        present_sampler_location_ = glGetUniformLocation(present_program_, "u_picture");
+        GLuint buffers[3];
+        glGenBuffers(3, buffers);
+        vertex_buffer_ = buffers[0];
+        index_buffer_ = buffers[1];
+        quad_buffer_ = buffers[2];
+        const float corners[] = {0, 0, 1, 0, 0, 1, 1, 1};
+        glBindBuffer(GL_ARRAY_BUFFER, quad_buffer_);
+        glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_STENCIL_TEST);
+        glDisable(GL_DITHER);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 4);
+        for (auto& texture : textures_)
+            if (texture) {
+                texture->gl = 0;
+                upload(*texture);
+            }
+        back_.texture = back_.framebuffer = 0;
+        objects_ready_ = true;
+        return true;
+    }
+
+    // Lets go of every GL object, as a lost context does.
+    void drop_objects() {
+        for (auto& texture : textures_)
+            if (texture && texture->gl) glDeleteTextures(1, &texture->gl);
+        if (back_.framebuffer) glDeleteFramebuffers(1, &back_.framebuffer);
+        if (back_.texture) glDeleteTextures(1, &back_.texture);
+        const GLuint buffers[3] = {vertex_buffer_, index_buffer_, quad_buffer_};
+        glDeleteBuffers(3, buffers);
+        glDeleteProgram(program_);
+        glDeleteProgram(present_program_);
+        pending_ = unshown_ = false;
+    }
+
+    bool make_target(Target& target) {
+        if (!target.texture) glGenTextures(1, &target.texture);
+        glBindTexture(GL_TEXTURE_2D, target.texture);
+        set_sampling();
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, target.width, target.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        if (!target.framebuffer) glGenFramebuffers(1, &target.framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target.texture, 0);
+        if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
+        glDisable(GL_SCISSOR_TEST);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        return true;
+    }
+
+    bool read_target(const Target& target, std::vector<std::uint32_t>& argb) {
+        const int w = target.width, h = target.height;
+        std::vector<std::uint8_t> rgba(static_cast<std::size_t>(w) * h * 4);
+        glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+        glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        argb.resize(static_cast<std::size_t>(w) * h);
+        for (int y = 0; y < h; ++y) {
+            const std::uint8_t* row = &rgba[static_cast<std::size_t>(h - 1 - y) * w * 4];  // GL counts rows up
+            for (int x = 0; x < w; ++x) {
+                const std::uint8_t* p = row + x * 4;
+                argb[static_cast<std::size_t>(y) * w + x] =
+                    0xFF000000u | (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+            }
+        }
+        return true;
+    }
+
+    void upload(Texture& texture) {
+        if (!texture.gl) glGenTextures(1, &texture.gl);
+        glBindTexture(GL_TEXTURE_2D, texture.gl);
+        set_sampling();
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texture.width, texture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     texture.texels.data());
+    }
+
+    // A rectangle of the target in GL's terms, which count rows from the bottom.
+    void scissor(const PixelRect& r) {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(r.x, target_->height - r.y - r.h, r.w, r.h);
+    }
+
+    void bind_target(const PixelRect& view) {
+        glBindFramebuffer(GL_FRAMEBUFFER, target_->framebuffer);
+        glViewport(view.x, target_->height - view.y - view.h, view.w, view.h);
+    }
+
+    // The sink the recorded frames are replayed through.
+    void clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour) override {
+        PixelRect r = rect_meeting({view.x + area.x, view.y + area.y, area.w, area.h}, view);
+        r = rect_meeting(r, {0, 0, target_->width, target_->height});
+        if (has_clip_) r = rect_meeting(r, clip_);
+        if (r.empty()) return;
+        bind_target(view);
+        scissor(r);
+        glClearColor(((colour >> 16) & 0xFF) / 255.0f, ((colour >> 8) & 0xFF) / 255.0f, (colour & 0xFF) / 255.0f,
+                     1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        if (!has_clip_) glDisable(GL_SCISSOR_TEST);
+        else scissor(clip_);
+    }
+
+    void draw_triangles(const PixelRect& view, BackendTexture handle, const SpriteVertex* vertices, int vertex_count,
+                        const std::uint16_t* indices, int index_count, BlendMode mode) override {
+        Texture* texture = texture_of(handle);
+        if (!texture || vertex_count <= 0 || index_count <= 0) return;
+        bind_target(view);
+        glUseProgram(program_);
+        glUniform2f(scale_location_, 2.0f / view.w, 2.0f / view.h);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, texture->gl);
+        glUniform1i(sampler_location_, 0);
+        if (mode == BlendMode::AlphaBlend) {
+            glEnable(GL_BLEND);
+            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            glBlendEquation(GL_FUNC_ADD);
+        } else {
+            glDisable(GL_BLEND);
+        }
+        glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer_);
+        glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertex_count * sizeof(SpriteVertex)), vertices,
+                     GL_STREAM_DRAW);
+        glEnableVertexAttribArray(kPosition);
+        glEnableVertexAttribArray(kColour);
+        glEnableVertexAttribArray(kUv);
+        glVertexAttribPointer(kPosition, 2, GL_FLOAT, GL_FALSE, sizeof(SpriteVertex),
+                              reinterpret_cast<const void*>(offsetof(SpriteVertex, x)));
+        glVertexAttribPointer(kColour, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(SpriteVertex),
+                              reinterpret_cast<const void*>(offsetof(SpriteVertex, colour)));
+        glVertexAttribPointer(kUv, 2, GL_FLOAT, GL_FALSE, sizeof(SpriteVertex),
+                              reinterpret_cast<const void*>(offsetof(SpriteVertex, u)));
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer_);
+        glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(index_count * sizeof(std::uint16_t)), indices,
+                     GL_STREAM_DRAW);
+        glDrawElements(GL_TRIANGLES, index_count, GL_UNSIGNED_SHORT, nullptr);
+    }
+
+    void set_clip(const PixelRect* clip) override {
+        has_clip_ = clip != nullptr;
+        if (clip) {
+            clip_ = *clip;
+            scissor(clip_);
+        } else {
+            glDisable(GL_SCISSOR_TEST);
+        }
+    }
+
+    ContextHandle context_;
+    int version_;
+    int max_texture_size_ = 2048;
+    bool objects_ready_ = false, simulated_loss_ = false;
+    unsigned program_ = 0, present_program_ = 0;
+    unsigned vertex_buffer_ = 0, index_buffer_ = 0, quad_buffer_ = 0;
+    int sampler_location_ = -1, present_sampler_location_ = -1, scale_location_ = -1;
+    std::vector<std::unique_ptr<Texture>> textures_;  // handle - 1 indexes this; null for a freed slot
+    std::vector<std::uint8_t> staging_;
+    Target back_;
+    Target* target_ = &back_;
+    PixelRect clip_;
+    bool has_clip_ = false;
+    bool due_ = false;      // the browser can show a picture now
+    bool pending_ = false;  // kept_ is presented but not drawn
+    bool unshown_ = false;  // the back buffer holds a picture the canvas does not show yet
+    RecordedFrame kept_;
+};
+
+ContextHandle make_context() {
+    EmscriptenWebGLContextAttributes attributes;
+    emscripten_webgl_init_context_attributes(&attributes);
+    attributes.alpha = EM_FALSE;  // the picture is opaque, as the desktop's back buffer
+    attributes.depth = EM_FALSE;
+    attributes.stencil = EM_FALSE;
+    attributes.antialias = EM_FALSE;
+    attributes.premultipliedAlpha = EM_TRUE;
+    attributes.preserveDrawingBuffer = EM_FALSE;
+    attributes.failIfMajorPerformanceCaveat = EM_FALSE;  // a software rasteriser is a device too
+    attributes.majorVersion = 2;
+    ContextHandle context = emscripten_webgl_create_context(kCanvasSelector, &attributes);
+    if (context <= 0) {
+        attributes.majorVersion = 1;
+        context = emscripten_webgl_create_context(kCanvasSelector, &attributes);
+    }
+    return context;
+}
+
+}  // namespace
+
+bool host_graphics_start() { return true; }
+
+HostPresenter* host_create_presenter(HWND window, HostRenderer, HRESULT* why) {
+    *why = D3DERR_INVALIDCALL;
+    if (!host_window_of(window) || window->destroyed) return nullptr;
+    // The browser gives one kind of device, WebGL, on the GPU or on its own
+    // software rasteriser, whatever kind the game asks for.
+    *why = D3DERR_NOTAVAILABLE;
+    if (the_presenter) return nullptr;
+    const ContextHandle context = make_context();
+    if (context <= 0) return nullptr;
+    EmscriptenWebGLContextAttributes made;
+    const int version = emscripten_webgl_get_context_attributes(context, &made) == EMSCRIPTEN_RESULT_SUCCESS
+                            ? made.majorVersion
+                            : 1;
+    auto presenter = std::make_unique<WebGlPresenter>(context, version);
+    if (!presenter->start()) return nullptr;
+    *why = S_OK;
+    return presenter.release();
+}
+
+unsigned long web_presents_shown() { return presents_shown; }
