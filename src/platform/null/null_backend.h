@@ -26,5 +26,6 @@ enum class MemoryFileEvent {
 // the file the game is about to open. Empty: none.
 void set_memory_file_observer(std::function<void(MemoryFileEvent, const std::string& path)> observer);
 
-// Called with the bytes of a wave each time the silent sound starts it.
-void set_null_sound_observer(std::function<void(const MemoryFileBytes& wave)> observer);
+// Called with a wave's name, as the game named it when loading it, each
+// time the silent sound starts it.
+void set_null_sound_observer(std::function<void(const std::string& wave)> observer);

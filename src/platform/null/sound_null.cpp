@@ -6,21 +6,21 @@
 #include "platform/null/null_backend.h"
 
 struct HostWave {
-    MemoryFileBytes bytes;
+    std::string name;
 };
 
 namespace {
 
 bool output_open = false;
 
-std::function<void(const MemoryFileBytes&)>& sound_observer() {
-    static std::function<void(const MemoryFileBytes&)> observer;
+std::function<void(const std::string&)>& sound_observer() {
+    static std::function<void(const std::string&)> observer;
     return observer;
 }
 
 }  // namespace
 
-void set_null_sound_observer(std::function<void(const MemoryFileBytes&)> observer) {
+void set_null_sound_observer(std::function<void(const std::string&)> observer) {
     sound_observer() = std::move(observer);
 }
 
@@ -34,17 +34,17 @@ void host_sound_close() { output_open = false; }
 bool host_sound_usable() { return true; }
 
 // A wave file is a RIFF file of the form WAVE; what it holds is not looked at.
-HostWave* host_sound_load_wave(const void* bytes, std::size_t size) {
-    const auto* data = static_cast<const std::uint8_t*>(bytes);
+HostWave* host_sound_load_wave(const void* bytes, std::size_t size, const char* name) {
+    const auto* data = static_cast<const char*>(bytes);
     if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) return nullptr;
-    return new HostWave{MemoryFileBytes(data, data + size)};
+    return new HostWave{name ? name : ""};
 }
 
 void host_sound_free_wave(HostWave* wave) { delete wave; }
 
 bool host_sound_play(HostWave* wave) {
     if (!output_open) return false;
-    if (sound_observer()) sound_observer()(wave->bytes);
+    if (sound_observer()) sound_observer()(wave->name);
     return true;
 }
 

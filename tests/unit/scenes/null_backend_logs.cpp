@@ -19,14 +19,13 @@ double records_file_best[2] = {3599, 3599};
 
 namespace {
 
-// A one-sample wave file per effect, its sample the effect's number, so the
-// wave started tells the effect.
-MemoryFileBytes wave_of(std::uint8_t effect) {
-    MemoryFileBytes bytes = {'R', 'I', 'F', 'F', 37, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                             1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x22, 0x56, 0, 0, 1, 0, 8, 0, 'd', 'a', 't', 'a', 1, 0, 0, 0};
-    bytes.push_back(effect);
-    return bytes;
-}
+// The effects' wave files: "game/wave00.wav" .. "game/wave04.wav", each a
+// wave of one silent sample.
+std::string wave_name(int effect) { return std::string("game/wave0") + char('0' + effect) + ".wav"; }
+const MemoryFileBytes kWave = {
+    'R', 'I', 'F', 'F', 37, 0, 0, 0, 'W', 'A', 'V', 'E',
+    'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x22, 0x56, 0, 0, 1, 0, 8, 0,  // PCM, 22050 Hz, 8 bits
+    'd', 'a', 't', 'a', 1, 0, 0, 0, 0x80};
 
 void log_record_call(const char* name) {
     record_log.push_back(RecordCall{name, game.current_scene, game.scatter_seconds, game.pieces_left,
@@ -54,12 +53,14 @@ void start_platform_logs() {
         char directory[260];
         GetCurrentDirectoryA(sizeof directory, directory);
         for (int effect = 0; effect < kSoundEffectCount; ++effect)
-            put_memory_file(std::string(directory) + "/game/wave0" + char('0' + effect) + ".wav",
-                            wave_of(static_cast<std::uint8_t>(effect)));
+            put_memory_file(std::string(directory) + "/" + wave_name(effect), kWave);
         return SUCCEEDED(init_sound());
     }();
     ASSERT_TRUE(sound_started);
-    set_null_sound_observer([](const MemoryFileBytes& wave) { sound_log.push_back(wave.back()); });
+    set_null_sound_observer([](const std::string& wave) {
+        for (int effect = 0; effect < kSoundEffectCount; ++effect)
+            if (wave == wave_name(effect)) sound_log.push_back(effect);
+    });
     set_memory_file_observer([](MemoryFileEvent event, const std::string& path) {
         if (path != records_detail::kRecordPath) return;
         if (event == MemoryFileEvent::Opening) {
