@@ -19,9 +19,10 @@ mergeInto(LibraryManager.library, {
 
   // --- Frames --------------------------------------------------------------
   $pokomaruFrames: { due: true, asked: false },
-  pokomaru_browser_frame_due__deps: ['$pokomaruFrames'],
+  pokomaru_browser_frame_due__deps: ['$pokomaruFrames', '$pokomaruSound'],
   pokomaru_browser_frame_due: function () {
     var f = pokomaruFrames;
+    if (!pokomaruSound.started) setTimeout(pokomaruSound.start, 0);  // the first picture is on its way
     var due = f.due;
     f.due = false;
     if (!f.asked) {
@@ -35,34 +36,105 @@ mergeInto(LibraryManager.library, {
   },
 
   // --- Images --------------------------------------------------------------
+  $pokomaruImages__deps: ['$GL'],
   $pokomaruImages: {
-    // The decoded bitmap's bytes exactly as the file has them: through a
-    // WebGL texture read back unpremultiplied where WebGL is there, else
-    // through a 2D canvas (exact for opaque pixels).
-    read: function (bitmap) {
-      var w = bitmap.width, h = bitmap.height;
-      var canvas = document.createElement('canvas');
-      canvas.width = w;
-      canvas.height = h;
-      var gl = canvas.getContext('webgl', { premultipliedAlpha: false, antialias: false, depth: false });
-      if (gl && w <= gl.getParameter(gl.MAX_TEXTURE_SIZE) && h <= gl.getParameter(gl.MAX_TEXTURE_SIZE)) {
-        var texture = gl.createTexture();
-        gl.bindTexture(gl.TEXTURE_2D, texture);
-        gl.pixelStorei(gl.UNPACK_PREMULTIPLY_ALPHA_WEBGL, false);
-        gl.pixelStorei(gl.UNPACK_COLORSPACE_CONVERSION_WEBGL, gl.NONE);
-        gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, gl.RGBA, gl.UNSIGNED_BYTE, bitmap);
-        var framebuffer = gl.createFramebuffer();
-        gl.bindFramebuffer(gl.FRAMEBUFFER, framebuffer);
-        gl.framebufferTexture2D(gl.FRAMEBUFFER, gl.COLOR_ATTACHMENT0, gl.TEXTURE_2D, texture, 0);
-        var pixels = null;
-        if (gl.checkFramebufferStatus(gl.FRAMEBUFFER) === gl.FRAMEBUFFER_COMPLETE) {
-          pixels = new Uint8Array(w * h * 4);
-          gl.readPixels(0, 0, w, h, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
-        }
-        var lose = gl.getExtension('WEBGL_lose_context');
-        if (lose) lose.loseContext();
-        if (pixels) return pixels;
+    // Reads a bitmap through a WebGL texture, unpremultiplied, on `gl`;
+    // every binding it touches is put back as it was. Null when it cannot.
+    readWith: function (gl, bitmap) {
+      var w = bitmap.width, h = bitmap.height, max = gl.getParameter(gl.MAX_TEXTURE_SIZE);
+      if (w > max || h > max) return null;
+      var was = {
+        texture: gl.getParameter(gl.TEXTURE_BINDING_2D),
+        framebuffer: gl.getParameter(gl.FRAMEBUFFER_BINDING),
+        premultiply: gl.getParameter(gl.UNPACK_PREMULTIPLY_ALPHA_WEBGL),
+        conversion: gl.getParameter(gl.UNPACK_COLORSPACE_CONVERSION_WEBGL),
+        flip: gl.getParameter(gl.UNPACK_FLIP_Y_WEBGL),
+        pack: gl.getParameter(gl.PACK_ALIGNMENT),
+      };
+      var texture = gl.createTexture();
+      gl.bindTexture(gl.TEXTURE_2D, texture);
+      gl.pixelStorei(gl.UNPACK_PREMULTIPLY_ALPHA_WEBGL, false);
+      gl.pixelStorei(gl.UNPACK_COLORSPACE_CONVERSION_WEBGL, gl.NONE);
+      gl.pixelStorei(gl.UNPACK_FLIP_Y_WEBGL, false);
+      gl.pixelStorei(gl.PACK_ALIGNMENT, 4);
+      gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, gl.RGBA, gl.UNSIGNED_BYTE, bitmap);
+      var framebuffer = gl.createFramebuffer();
+      gl.bindFramebuffer(gl.FRAMEBUFFER, framebuffer);
+      gl.framebufferTexture2D(gl.FRAMEBUFFER, gl.COLOR_ATTACHMENT0, gl.TEXTURE_2D, texture, 0);
+      var pixels = null;
+      if (gl.checkFramebufferStatus(gl.FRAMEBUFFER) === gl.FRAMEBUFFER_COMPLETE) {
+        pixels = new Uint8Array(w * h * 4);
+        gl.readPixels(0, 0, w, h, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
       }
+      gl.bindFramebuffer(gl.FRAMEBUFFER, was.framebuffer);
+      gl.deleteFramebuffer(framebuffer);
+      gl.bindTexture(gl.TEXTURE_2D, was.texture);
+      gl.deleteTexture(texture);
+      gl.pixelStorei(gl.UNPACK_PREMULTIPLY_ALPHA_WEBGL, was.premultiply);
+      gl.pixelStorei(gl.UNPACK_COLORSPACE_CONVERSION_WEBGL, was.conversion);
+      gl.pixelStorei(gl.UNPACK_FLIP_Y_WEBGL, was.flip);
+      gl.pixelStorei(gl.PACK_ALIGNMENT, was.pack);
+      return pixels;
+    },
+    // The first frame of a PNG through the browser's image decoder, as RGBA
+    // bytes unpremultiplied and without colour management; resolves to null
+    // where the browser has no such decoder or the frame is not width x
+    // height 8-bit RGBA or BGRA.
+    decodeFrame: function (bytes, width, height) {
+      if (typeof ImageDecoder === 'undefined') return Promise.resolve(null);
+      var decoder;
+      try {
+        decoder = new ImageDecoder({ data: bytes, type: 'image/png', premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
+      } catch (e) {
+        return Promise.resolve(null);
+      }
+      return decoder.decode({ frameIndex: 0 }).then(function (result) {
+        var frame = result.image, pixels = null;
+        var format = frame.format;
+        if (frame.codedWidth === width && frame.codedHeight === height && (format === 'RGBA' || format === 'BGRA' || format === 'RGBX' || format === 'BGRX')) {
+          pixels = new Uint8Array(width * height * 4);
+          return frame.copyTo(pixels, { layout: [{ offset: 0, stride: width * 4 }] }).then(function () {
+            frame.close();
+            decoder.close();
+            if (format.charAt(0) === 'B')
+              for (var i = 0; i < pixels.length; i += 4) {
+                var b = pixels[i];
+                pixels[i] = pixels[i + 2];
+                pixels[i + 2] = b;
+              }
+            if (format.charAt(3) === 'X') for (var j = 3; j < pixels.length; j += 4) pixels[j] = 255;
+            return pixels;
+          });
+        }
+        frame.close();
+        decoder.close();
+        return null;
+      }).catch(function () {
+        try { decoder.close(); } catch (e) {}
+        return null;
+      });
+    },
+    // The decoded bitmap's bytes exactly as the file has them: through a
+    // WebGL texture read back unpremultiplied (on the game's own context
+    // when it has one: a second context costs the page most of a second on
+    // a software rasteriser), else through a 2D canvas (exact for opaque
+    // pixels).
+    read: function (bitmap) {
+      var w = bitmap.width, h = bitmap.height, pixels = null;
+      var game = GL.currentContext && GL.currentContext.GLctx;
+      if (game && !game.isContextLost()) pixels = pokomaruImages.readWith(game, bitmap);
+      if (!pixels) {
+        var canvas = document.createElement('canvas');
+        canvas.width = w;
+        canvas.height = h;
+        var gl = canvas.getContext('webgl', { premultipliedAlpha: false, antialias: false, depth: false });
+        if (gl) {
+          pixels = pokomaruImages.readWith(gl, bitmap);
+          var lose = gl.getExtension('WEBGL_lose_context');
+          if (lose) lose.loseContext();
+        }
+      }
+      if (pixels) return pixels;
       var context = document.createElement('canvas');
       context.width = w;
       context.height = h;
@@ -77,23 +149,29 @@ mergeInto(LibraryManager.library, {
   pokomaru_decode_png: function (data, size, width, height, rgba) {
     return Asyncify.handleSleep(function (wakeUp) {
       var bytes = HEAPU8.slice(data, data + size);
-      var blob = new Blob([bytes], { type: 'image/png' });
-      createImageBitmap(blob, { premultiplyAlpha: 'none', colorSpaceConversion: 'none' })
-        .then(function (bitmap) {
-          var ok = 0;
-          if (bitmap.width === width && bitmap.height === height) {
-            var pixels = pokomaruImages.read(bitmap);
-            if (pixels && pixels.length === width * height * 4) {
-              HEAPU8.set(pixels, rgba);
-              ok = 1;
-            }
-          }
-          if (bitmap.close) bitmap.close();
-          wakeUp(ok);
-        })
-        .catch(function () {
-          wakeUp(0);
-        });
+      var done = function (pixels) {
+        var ok = pixels && pixels.length === width * height * 4 ? 1 : 0;
+        if (ok) HEAPU8.set(pixels, rgba);
+        wakeUp(ok);
+      };
+      var throughBitmap = function () {
+        var blob = new Blob([bytes], { type: 'image/png' });
+        createImageBitmap(blob, { premultiplyAlpha: 'none', colorSpaceConversion: 'none' })
+          .then(function (bitmap) {
+            var pixels = bitmap.width === width && bitmap.height === height ? pokomaruImages.read(bitmap) : null;
+            if (bitmap.close) bitmap.close();
+            done(pixels);
+          })
+          .catch(function () {
+            done(null);
+          });
+      };
+      // The image decoder gives the file's own bytes, unpremultiplied, on the
+      // CPU; where the browser has none, an image bitmap read back exactly.
+      pokomaruImages.decodeFrame(bytes, width, height).then(function (pixels) {
+        if (pixels) done(pixels);
+        else throughBitmap();
+      });
     });
   },
 
@@ -177,6 +255,34 @@ mergeInto(LibraryManager.library, {
     buffers: [],
     names: [],
     playing: [],  // the buffer sources still playing, with their effects
+    waiting: [],      // waves handed over before the sound started
+    started: false,
+    // Making the audio context costs the page a good part of a second on
+    // some machines, so the sound starts once the game has drawn its first
+    // picture; the waves handed over before wait for it.
+    start: function () {
+      if (pokomaruSound.started) return;
+      pokomaruSound.started = true;
+      var waiting = pokomaruSound.waiting;
+      pokomaruSound.waiting = [];
+      waiting.forEach(function (w) { pokomaruSound.decode(w.effect, w.bytes); });
+    },
+    decode: function (effect, bytes) {
+      if (!pokomaruSound.started) {
+        pokomaruSound.waiting.push({ effect: effect, bytes: bytes });
+        return;
+      }
+      var audio = pokomaruSound.audio();
+      if (!audio) return;
+      audio.decodeAudioData(bytes.buffer).then(
+        function (buffer) {
+          if (effect in pokomaruSound.names) pokomaruSound.buffers[effect] = buffer;
+        },
+        function () {
+          pokomaruSound.buffers[effect] = null;  // a corrupt wave: this effect stays silent
+        }
+      );
+    },
     // One context for the page; browsers start it suspended until the
     // player's first press, which resumes it (the page's script listens).
     audio: function () {
@@ -197,17 +303,7 @@ mergeInto(LibraryManager.library, {
   pokomaru_sound_load__deps: ['$pokomaruSound'],
   pokomaru_sound_load: function (effect, name, data, size) {
     pokomaruSound.names[effect] = UTF8ToString(name);
-    var audio = pokomaruSound.audio();
-    if (!audio) return;
-    var bytes = HEAPU8.slice(data, data + size);
-    audio.decodeAudioData(bytes.buffer).then(
-      function (buffer) {
-        pokomaruSound.buffers[effect] = buffer;
-      },
-      function () {
-        pokomaruSound.buffers[effect] = null;  // a corrupt wave: this effect stays silent
-      }
-    );
+    pokomaruSound.decode(effect, HEAPU8.slice(data, data + size));
   },
 
   pokomaru_sound_play__deps: ['$pokomaruSound'],
