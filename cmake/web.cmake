@@ -23,7 +23,8 @@ file(GLOB WEB_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/platform/web/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp)
 list(REMOVE_ITEM WEB_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/posix/sjis_iconv.cpp)
-pokomaru_layer(pokomaru_web ${WEB_SOURCES})
+# A page always has a keyboard and a pointer, and offers no game controller.
+pokomaru_layer(pokomaru_web ${WEB_SOURCES} ${CMAKE_SOURCE_DIR}/src/platform/hosted/fixed/input_fixed.cpp)
 # wasm-ld searches every archive until nothing is left undefined, as a
 # rescanned group does elsewhere, so the group needs no flags of its own.
 set(CMAKE_LINK_GROUP_USING_RESCAN "" "")

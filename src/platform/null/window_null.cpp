@@ -2,12 +2,12 @@
 // memory that no event ever reaches, there is no screen, the clock is the
 // process's steady clock, and a failure box shows nothing (the hosted layer
 // has written it to standard error). A keyboard and a mouse are said to be
-// there, so that input can start; no controller ever is.
+// there (hosted/fixed/input_fixed.cpp), so that input can start; no
+// controller ever is.
 #include <chrono>
 #include <thread>
 
 #include "platform/hosted/host_clock.h"
-#include "platform/hosted/host_input.h"
 #include "platform/hosted/host_message_box.h"
 #include "platform/hosted/host_window.h"
 
@@ -43,15 +43,3 @@ void host_sleep_ms(std::uint32_t milliseconds) { std::this_thread::sleep_for(std
 
 void host_show_message_box(HostWindow*, const char*, const char*) {}
 
-bool host_keyboard_exists() { return true; }
-bool host_mouse_exists() { return true; }
-bool host_open_controllers() { return false; }
-void host_close_controllers() {}
-int host_controller_count() { return 0; }
-void host_controller_identity(int, char* name, int name_size, std::uint8_t product[8]) {
-    if (name && name_size > 0) name[0] = 0;
-    for (int i = 0; i < 8; ++i) product[i] = 0;
-}
-HostController* host_open_controller(int) { return nullptr; }
-void host_close_controller(HostController*) {}
-bool host_controller_capabilities(HostController*, int*, int*, int*) { return false; }

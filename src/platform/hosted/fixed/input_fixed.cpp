@@ -1,6 +1,7 @@
-// The browser's input devices for the hosted layer: a page always has a
-// keyboard and a pointer (a finger counts as one), and no game controller
-// is offered.
+// The input devices of a backend whose machine always has a keyboard and a
+// pointer and offers no game controller (the browser, where a finger counts
+// as the pointer, and the null backend). Such a backend adds this file to
+// its sources instead of writing its own.
 #include "platform/hosted/host_input.h"
 
 bool host_keyboard_exists() { return true; }
