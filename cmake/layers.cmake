@@ -58,3 +58,10 @@ function(pokomaru_program_libraries target)
   string(REPLACE ";" "," group "pokomaru_game;pokomaru_sprite;pokomaru_platform;${ARGN}")
   target_link_libraries(${target} INTERFACE "$<LINK_GROUP:RESCAN,${group}>")
 endfunction()
+
+# The hosted layer: the Windows names once, over a backend, for every
+# platform but Windows.
+macro(pokomaru_hosted_layer)
+  file(GLOB HOSTED_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/hosted/*.cpp)
+  pokomaru_layer(pokomaru_hosted ${HOSTED_SOURCES})
+endmacro()

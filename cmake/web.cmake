@@ -17,8 +17,7 @@ include(${CMAKE_SOURCE_DIR}/cmake/catalogue.cmake)
 # decoder (web/sjis_web.cpp): the C library's iconv here knows no Windows
 # code page.
 include(${CMAKE_SOURCE_DIR}/cmake/layers.cmake)
-file(GLOB HOSTED_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/hosted/*.cpp)
-pokomaru_layer(pokomaru_hosted ${HOSTED_SOURCES})
+pokomaru_hosted_layer()
 file(GLOB WEB_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/platform/web/*.cpp
   ${CMAKE_SOURCE_DIR}/src/platform/posix/*.cpp)
