@@ -86,16 +86,10 @@ void install_checking_drawing() {
     for (int i = 0; i < 8; ++i) *all[i] = &fonts[i];
 }
 
-}  // namespace
-
-namespace {
-
-// The effects' wave files, each a wave of one silent sample.
+// The effects' wave files; the silent sound takes any RIFF file of the form
+// WAVE.
 std::string wave_name(int effect) { return std::string("game/wave0") + char('0' + effect) + ".wav"; }
-const MemoryFileBytes kWave = {
-    'R', 'I', 'F', 'F', 37, 0, 0, 0, 'W', 'A', 'V', 'E',
-    'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0, 0x22, 0x56, 0, 0, 0x22, 0x56, 0, 0, 1, 0, 8, 0,  // PCM, 22050 Hz, 8 bits
-    'd', 'a', 't', 'a', 1, 0, 0, 0, 0x80};
+const char kWave[] = "RIFF\x04\0\0\0WAVE";
 
 // The real sound stage over the silent sound, once for the whole run.
 void start_silent_sound() {
@@ -103,7 +97,7 @@ void start_silent_sound() {
         char directory[260];
         GetCurrentDirectoryA(sizeof directory, directory);
         for (int effect = 0; effect < kSoundEffectCount; ++effect)
-            put_memory_file(std::string(directory) + "/" + wave_name(effect), kWave);
+            put_memory_file(std::string(directory) + "/" + wave_name(effect), MemoryFileBytes(kWave, kWave + 12));
         if (FAILED(init_sound())) broken("the sound stage does not start on the silent sound");
         set_null_sound_observer([](const std::string& wave) {
             for (int effect = 0; effect < kSoundEffectCount; ++effect)
