@@ -149,8 +149,8 @@ kernel32.dll WriteFile 2000
 TABLE
     local f
     for f in __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode __set_app_type \
-        __setusermatherr _amsg_exit _beginthreadex _cexit _close _commit _endthreadex _errno _fileno _fstat64 \
-        _initterm _iob _lock _onexit _read _setjmp3 _strdup _ultoa _unlock _write _lseeki64 abort atoi calloc \
+        __setusermatherr _amsg_exit _beginthreadex _cexit _close _commit _endthreadex _errno _fdopen _fileno _fstat64 \
+        _initterm _iob _lock _onexit _open_osfhandle _read _setjmp3 _strdup _ultoa _unlock _write _lseeki64 abort atoi calloc \
         exit fclose ferror fflush fgetc fopen fprintf fputc fputs fread free fseek ftell fwrite localeconv \
         longjmp malloc memchr memcmp memcpy memmove memset printf rand realloc remove rename setlocale signal \
         srand strchr strcmp strerror strlen strncmp strtol time vfprintf wcslen; do
