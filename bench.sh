@@ -88,35 +88,52 @@ for v in "${variants[@]}"; do
   for scene in Title PlayMunicipality PlayMascot Clear; do
     result[$v,frame_$scene]=$(echo "$csv" | awk -F, -v n="\"BM_ChangingFrame_$scene\"" '$1 == n { printf "%.2f", $4 }')
   done
-  # Start-up and memory, in fresh processes under the X server.
-  : >"$scratch/startup"
-  for _ in $(seq $runs); do
-    (cd "${src_dir[$v]}" && DISPLAY="$display" POKOMARU_HARNESS_VIDEO=x11 SDL_AUDIODRIVER=dummy \
-      "$bench" --startup-child) >>"$scratch/startup" 2>/dev/null || true
-  done
-  result[$v,startup]=$(awk '{ print $2 }' "$scratch/startup" | median)
-  result[$v,rss_title]=$(awk '{ printf "%.1f\n", $4 / 1024 }' "$scratch/startup" | median)
-  result[$v,rss_play]=$(awk '{ printf "%.1f\n", $6 / 1024 }' "$scratch/startup" | median)
   # Dragging, at the game's own pace on the real clock.
   result[$v,drag]=$( (cd "${src_dir[$v]}" && DISPLAY="$display" POKOMARU_HARNESS_VIDEO=x11 SDL_AUDIODRIVER=dummy \
     "$bench" --drag-child 2>/dev/null) | awk '{ print $2 }')
-  # The real binary idling on the title.
   mkdir -p "$scratch/run-$v/game"
   for f in "${src_dir[$v]}"/game/*; do
     [ "$(basename "$f")" = data_save.dat ] || cp "$f" "$scratch/run-$v/game/"
   done
-  (cd "$scratch/run-$v" && exec env HOME="$scratch" DISPLAY="$display" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
-    "${bin_dir[$v]}/pokomaru-jigsaw" >/dev/null 2>&1) &
-  pid=$!
-  pids+=("$pid")
-  sleep 3
-  t0=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
-  sleep 5
-  t1=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
-  result[$v,idle]=$(awk -v a="$t0" -v b="$t1" -v hz="$hz" 'BEGIN { printf "%.1f", (b - a) / hz / 5 * 100 }')
-  result[$v,rss_title_x]=$(awk '/VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status")
-  kill "$pid"
-  wait "$pid" 2>/dev/null || true
+  : >"$scratch/startup-$v"
+  : >"$scratch/idle-$v"
+done
+
+# Start-up, memory and idling, in fresh processes under the X server, the
+# trees taking turns run by run, so that a change in the machine's load
+# falls on both alike.
+startup_runs=$((runs * 2 - 1))
+idle_runs=3
+[ "$quick" = 1 ] && idle_runs=1
+echo "measuring start-up and idling ..." >&2
+for run in $(seq "$startup_runs"); do
+  for v in "${variants[@]}"; do
+    (cd "${src_dir[$v]}" && DISPLAY="$display" POKOMARU_HARNESS_VIDEO=x11 SDL_AUDIODRIVER=dummy \
+      "${bin_dir[$v]}/bench/pokomaru_bench" --startup-child) >>"$scratch/startup-$v" 2>/dev/null || true
+  done
+  [ "$run" -le "$idle_runs" ] || continue
+  for v in "${variants[@]}"; do
+    # The real binary idling on the title.
+    (cd "$scratch/run-$v" && exec env HOME="$scratch" DISPLAY="$display" SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
+      "${bin_dir[$v]}/pokomaru-jigsaw" >/dev/null 2>&1) &
+    pid=$!
+    pids+=("$pid")
+    sleep 3
+    t0=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+    sleep 5
+    t1=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+    echo "$(awk -v a="$t0" -v b="$t1" -v hz="$hz" 'BEGIN { printf "%.1f", (b - a) / hz / 5 * 100 }')" \
+      "$(awk '/VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$pid/status")" >>"$scratch/idle-$v"
+    kill "$pid"
+    wait "$pid" 2>/dev/null || true
+  done
+done
+for v in "${variants[@]}"; do
+  result[$v,startup]=$(awk '{ print $2 }' "$scratch/startup-$v" | median)
+  result[$v,rss_title]=$(awk '{ printf "%.1f\n", $4 / 1024 }' "$scratch/startup-$v" | median)
+  result[$v,rss_play]=$(awk '{ printf "%.1f\n", $6 / 1024 }' "$scratch/startup-$v" | median)
+  result[$v,idle]=$(awk '{ print $1 }' "$scratch/idle-$v" | median)
+  result[$v,rss_title_x]=$(awk '{ print $2 }' "$scratch/idle-$v" | median)
 done
 
 # Peers: started the same way under the same X server; start-up is until
@@ -180,16 +197,16 @@ printf ' after / KGeography | target |\n'
 printf '|---|'
 for _ in "${variants[@]}" "${peers[@]}"; do printf -- '---|'; done
 printf -- '---|---|\n'
-row "start-up to the first presented frame, Xvfb (median of $runs)" startup "< 250" ms
+row "start-up to the first presented frame, Xvfb (median of $startup_runs)" startup "< 250" ms
 row "CPU of a changing frame, title (software renderer)" frame_Title "< 0.5" ms
 row "CPU of a changing frame, municipality play, piece held" frame_PlayMunicipality "< 0.5" ms
 row "CPU of a changing frame, mascot play, piece held" frame_PlayMascot "< 0.5" ms
 row "CPU of a changing frame, clear" frame_Clear "< 0.5" ms
 row "CPU while dragging a piece for 10 s" drag "< 5" "% of a core"
-row "CPU idling on the title, Xvfb" idle "" "% of a core"
-row "resident memory on the title, Xvfb" rss_title_x "< 50" MiB
-row "resident memory on the title (median of $runs)" rss_title "< 50" MiB
-row "resident memory in play, info panel shown (median of $runs)" rss_play "< 64" MiB
+row "CPU idling on the title, Xvfb (median of $idle_runs)" idle "" "% of a core"
+row "resident memory on the title, Xvfb (median of $idle_runs)" rss_title_x "< 50" MiB
+row "resident memory on the title (median of $startup_runs)" rss_title "< 50" MiB
+row "resident memory in play, info panel shown (median of $startup_runs)" rss_play "< 64" MiB
 
 if [ "$quick" = 0 ]; then
   echo

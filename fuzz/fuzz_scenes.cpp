@@ -4,17 +4,23 @@
 // check what they are given). After every step the game's invariants must
 // hold: each order a permutation, every piece in a valid state at a finite
 // place, at most the one active piece held, pieces_left the number of pieces
-// not placed during play, every index in range.
+// not placed during play, every index in range. The game runs on the null
+// backend: its sounds are silent and its record file lives in memory, so
+// the fuzzer plays no sound and never writes game/data_save.dat; every wave
+// it starts must be one of the game's, and every saved record file four
+// bytes the game reads back as the times it saved.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <string>
 
 #include "content/catalogue.h"
 #include "content/records.h"
 #include "platform/graphics_objects.h"
+#include "platform/null/null_backend.h"
 #include "shell/sound_stage.h"
 #include "platform/window.h"
 #include "scenes/game_state.h"
@@ -30,8 +36,6 @@ namespace {
 }
 
 // ---- what the scenes call besides the game state ---------------------------
-
-double stored_best[2] = {3599, 3599};
 
 class CheckingTexture final : public IDirect3DTexture9 {
 public:
@@ -82,21 +86,38 @@ void install_checking_drawing() {
     for (int i = 0; i < 8; ++i) *all[i] = &fonts[i];
 }
 
-}  // namespace
+// The effects' wave files; the silent sound takes any RIFF file of the form
+// WAVE.
+std::string wave_name(int effect) { return std::string("game/wave0") + char('0' + effect) + ".wav"; }
+const char kWave[] = "RIFF\x04\0\0\0WAVE";
 
-// The sound effects and the record file, kept in memory: the fuzzer must not
-// play sounds or write game/data_save.dat.
-void play_sound_effect(std::int32_t effect) {
-    if (effect < GameStart || effect > PuzzleComplete) broken("an unknown sound effect");
+// The real sound stage over the silent sound, once for the whole run.
+void start_silent_sound() {
+    static const bool started = [] {
+        char directory[260];
+        GetCurrentDirectoryA(sizeof directory, directory);
+        for (int effect = 0; effect < kSoundEffectCount; ++effect)
+            put_memory_file(std::string(directory) + "/" + wave_name(effect), MemoryFileBytes(kWave, kWave + 12));
+        if (FAILED(init_sound())) broken("the sound stage does not start on the silent sound");
+        set_null_sound_observer([](const std::string& wave) {
+            for (int effect = 0; effect < kSoundEffectCount; ++effect)
+                if (wave == wave_name(effect)) return;
+            broken("a wave started that is none of the game's");
+        });
+        set_memory_file_observer([](MemoryFileEvent event, const std::string& path) {
+            if (event != MemoryFileEvent::Replaced || path != records_detail::kRecordPath) return;
+            const auto bytes = memory_file(path);
+            if (!bytes || bytes->size() != 4) broken("a saved record file that is not four bytes");
+            for (int mode = 0; mode < 2; ++mode)
+                if ((*bytes)[2 * mode] * 60.0 + (*bytes)[2 * mode + 1] != std::floor(game.best_seconds[mode]))
+                    broken("a saved record file that does not hold the best times");
+        });
+        return true;
+    }();
+    (void)started;
 }
-void load_records() {
-    game.best_seconds[0] = stored_best[0];
-    game.best_seconds[1] = stored_best[1];
-}
-void save_records() {
-    stored_best[0] = game.best_seconds[0];
-    stored_best[1] = game.best_seconds[1];
-}
+
+}  // namespace
 
 namespace {
 
@@ -217,7 +238,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     trace = std::getenv("POKOMARU_FUZZ_TRACE") != nullptr;
     frames_left = kFrameBudget;
     std::srand(in.byte() | (in.byte() << 8));
-    stored_best[0] = stored_best[1] = 3599;
+    start_silent_sound();
+    remove_memory_file(records_detail::kRecordPath);
     game = GameState{};
     install_checking_drawing();
     fill_catalogue();

@@ -1,12 +1,19 @@
-// The file-system steps that differ between systems, under the shared
-// record file code (record_file.cpp): one implementation per system family,
-// in posix/ and win32/, and one in memory for the headless tests (null/).
+// The file-system steps that differ between systems, under the shared code
+// of the record file and of the data files (record_file.cpp and
+// regular_file.cpp): one implementation per system family, in posix/ and
+// win32/, and one in memory for the headless tests (null/).
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 
-#include "platform/regular_file.h"
+// Why a file did not open for reading.
+enum class FileRefusal {
+    None,
+    Missing,     // no such file, or it cannot be read
+    NotRegular,  // a directory, FIFO, device or socket
+    TooLarge,    // a regular file above the cap
+};
 
 // Whether a plain "wb" open of `path` would succeed, asked without
 // truncating it; a file that does not exist yet can be made. A read-only

@@ -7,15 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/file_system.h"
+
 // No cap: the caller reads only a fixed number of bytes.
 constexpr std::uint64_t kAnySize = ~std::uint64_t{0};
-
-enum class FileRefusal {
-    None,
-    Missing,     // no such file, or it cannot be read
-    NotRegular,  // a directory, FIFO, device or socket
-    TooLarge,    // a regular file above the cap
-};
 
 // Opens `path` for reading as raw bytes ("rb") if it names a regular file of
 // at most `max_bytes`. The open itself never waits on the other end of a

@@ -23,9 +23,20 @@ bool file_replaceable(const char* path) {
     return true;
 }
 
-std::FILE* create_file(const char* path) { return std::fopen(path, "wb"); }
+// Never written through a link left at the name (the temporary record
+// file's): the link itself is removed and a file made in its place. Never
+// inherited by a program the game might start.
+std::FILE* create_file(const char* path) {
+    constexpr int flags = O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC;
+    int fd = open(path, flags, 0666);
+    if (fd < 0 && errno == ELOOP && unlink(path) == 0) fd = open(path, flags | O_EXCL, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* file = fdopen(fd, "wb");
+    if (!file) close(fd);
+    return file;
+}
 
-bool remove_file(const char* path) { return std::remove(path) == 0; }
+bool remove_file(const char* path) { return unlink(path) == 0; }
 
 bool flush_to_disk(std::FILE* file) { return std::fflush(file) == 0 && fsync(fileno(file)) == 0; }
 

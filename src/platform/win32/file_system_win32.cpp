@@ -1,6 +1,7 @@
 // The file-system steps on Windows.
 #include "platform/file_system.h"
 
+#include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -19,9 +20,23 @@ bool file_replaceable(const char* path) {
     return true;
 }
 
-std::FILE* create_file(const char* path) { return std::fopen(path, "wb"); }
+// Shared for reading while it is written, as the record file itself is read;
+// the handle is not inherited by a program the game might start.
+std::FILE* create_file(const char* path) {
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* file = _fdopen(fd, "wb");
+    if (!file) _close(fd);
+    return file;
+}
 
-bool remove_file(const char* path) { return std::remove(path) == 0; }
+bool remove_file(const char* path) { return DeleteFileA(path) != 0; }
 
 bool flush_to_disk(std::FILE* file) { return std::fflush(file) == 0 && _commit(_fileno(file)) == 0; }
 

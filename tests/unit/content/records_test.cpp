@@ -309,6 +309,16 @@ TEST_F(RecordFileOddities, DanglingLinkReadsAsMissingAndSavingMakesAFile) {
     EXPECT_EQ(game.best_seconds[0], 70.0);
 }
 
+TEST_F(RecordFileOddities, LinkAtTheTemporaryNameIsNotWrittenThrough) {
+    write_bytes("elsewhere.dat", bytes({7, 7}));
+    std::filesystem::create_symlink("../elsewhere.dat", kTemporary);
+    game.best_seconds[0] = 61.0;
+    save_records();
+    EXPECT_EQ(read_bytes("elsewhere.dat"), bytes({7, 7}));
+    EXPECT_EQ(read_bytes(kRecord), bytes({1, 1, 59, 59}));
+    EXPECT_FALSE(std::filesystem::exists(kTemporary));
+}
+
 #endif  // !defined(_WIN32)
 
 TEST_F(RecordFileOddities, AnySizeFrom0To100BytesReadsThePrefixAsDesigned) {

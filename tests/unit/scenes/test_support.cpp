@@ -39,13 +39,15 @@ FakeFont fake_gothic_16_bold{"gothic_16_bold"};
 }  // namespace
 
 std::string DrawCall::describe() const {
+    // RECT's LONG and DWORD are long on Windows and int elsewhere.
+    const long l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
+    const unsigned long fmt = format, col = colour;
     char buffer[512];
     if (is_text)
-        std::snprintf(buffer, sizeof buffer, "text %s \"%s\" (%d,%d,%d,%d) fmt %X col %08X", font.c_str(),
-                      text.c_str(), rect.left, rect.top, rect.right, rect.bottom, format, colour);
+        std::snprintf(buffer, sizeof buffer, "text %s \"%s\" (%ld,%ld,%ld,%ld) fmt %lX col %08lX", font.c_str(),
+                      text.c_str(), l, t, r, b, fmt, col);
     else
-        std::snprintf(buffer, sizeof buffer, "sprite (%d,%d,%d,%d) at %g,%g col %08X", rect.left, rect.top,
-                      rect.right, rect.bottom, x, y, colour);
+        std::snprintf(buffer, sizeof buffer, "sprite (%ld,%ld,%ld,%ld) at %g,%g col %08lX", l, t, r, b, x, y, col);
     return buffer;
 }
 
