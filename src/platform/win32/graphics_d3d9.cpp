@@ -7,7 +7,9 @@
 // as the game's frame calls (platform/frame_calls.h) bring it here, and
 // drawn at its present, unless it repeats the frame presented last:
 // software rasterisers then spend nothing on a screen standing still, and
-// the game's loop keeps the rate its update gate asks for.
+// the game's loop keeps the rate its update gate asks for. Frames are drawn
+// through device_replay_d3d9.h; a test's after-present callback gets the
+// frame pictures of frame_pictures_d3d9.h.
 
 #include <d3d9.h>
 
@@ -295,7 +297,7 @@ private:
             if (max_side_ <= 0) max_side_ = 2048;
             caps_.alpha_test = (caps.AlphaCmpCaps & D3DPCMPCAPS_GREATER) != 0;
             caps_.anisotropic = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFANISOTROPIC) &&
-                           (caps.TextureFilterCaps & D3DPTFILTERCAPS_MAGFANISOTROPIC);
+                                (caps.TextureFilterCaps & D3DPTFILTERCAPS_MAGFANISOTROPIC);
             caps_.mip_linear = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MIPFLINEAR) != 0;
         }
         // Post-pixel-shader blending into the back buffer's format.
