@@ -30,7 +30,9 @@
 #endif
 // The device's diagnostics moved from the SDL layer to the tests' support;
 // either tree builds this file (bench.sh --before).
-#if __has_include("support/frame_check.h")
+#if __has_include("support/hosted_device.h")
+#include "support/hosted_device.h"
+#elif __has_include("support/frame_check.h")
 #include "support/frame_check.h"
 #else
 #include "platform/sdl/graphics_sdl.h"

@@ -1,111 +1,28 @@
 #include "support/frame_check.h"
 
-#include <map>
-#include <memory>
-#include <vector>
-
-#include "platform/hosted/device_hooks.h"
-
-namespace {
-
-struct Checking {
-    FrameCheck check;
-    unsigned long cached_before = 0, damaged_before = 0;
-    std::vector<std::uint32_t> full, shown, window;
-};
-
-std::map<IDirect3DDevice9*, std::shared_ptr<Checking>>& checks() {
-    static std::map<IDirect3DDevice9*, std::shared_ptr<Checking>> map;
-    return map;
-}
-
-// The first pixel where two pictures differ (alpha aside), or -1.
 long first_difference(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+    if (a.size() != b.size()) return 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
         if ((a[i] | 0xFF000000u) != (b[i] | 0xFF000000u)) return static_cast<long>(i);
     return -1;
 }
 
-void compare(IDirect3DDevice9* device, Checking& k, const PresentedFrame& p) {
-    FrameCheck& c = k.check;
+bool FrameChecker::compare(const PresentedFrame& p) {
+    FrameCheck& c = check_;
     if (!p.frame || !p.frame->starts_with_full_clear(p.width, p.height)) {
         ++c.unchecked;
-        return;
+        return false;
     }
-    if (!p.presenter->draw_in_full(*p.frame, k.full) || !p.presenter->read_back_buffer(k.shown)) return;
-    // Where only part of the back buffer was copied to the window, the
-    // window must show all of it all the same.
-    if (p.presenter->read_window(k.window)) {
-        ++c.window_frames;
-        const long at = first_difference(k.window, k.shown);
-        if (at >= 0 && c.window_differing_frames++ == 0) {
-            c.window_first_frame = c.frames + 1;
-            c.window_first_x = static_cast<int>(at % p.width);
-            c.window_first_y = static_cast<int>(at / p.width);
-        }
-    }
+    if (!p.pictures || !p.pictures->draw_in_full(*p.frame, full_) || !p.pictures->read_shown(shown_)) return false;
     ++c.frames;
-    const HostedPresentCounts counts = hosted_present_counts(device);
-    c.cached = counts.from_layer - k.cached_before;
-    c.damaged = counts.in_part - k.damaged_before;
-    const long at = first_difference(k.full, k.shown);
+    if (p.skipped) ++c.skipped;
+    const long at = first_difference(full_, shown_);
     if (at >= 0 && c.differing_frames++ == 0) {
         c.first_frame = c.frames;
         c.first_x = static_cast<int>(at % p.width);
         c.first_y = static_cast<int>(at / p.width);
-        c.full = k.full[at] | 0xFF000000u;
-        c.shown = k.shown[at] | 0xFF000000u;
+        c.full = at < static_cast<long>(full_.size()) ? full_[at] | 0xFF000000u : 0;
+        c.shown = at < static_cast<long>(shown_.size()) ? shown_[at] | 0xFF000000u : 0;
     }
-}
-
-}  // namespace
-
-void sdl_graphics_check_frames(IDirect3DDevice9* device, bool on) {
-    if (!on) {
-        set_after_present(device, {});
-        checks().erase(device);
-        return;
-    }
-    auto k = std::make_shared<Checking>();
-    const HostedPresentCounts counts = hosted_present_counts(device);
-    k->cached_before = counts.from_layer;
-    k->damaged_before = counts.in_part;
-    checks()[device] = k;
-    set_after_present(device, [device, k](const PresentedFrame& p) { compare(device, *k, p); });
-}
-
-FrameCheck sdl_graphics_frame_check(IDirect3DDevice9* device) {
-    const auto found = checks().find(device);
-    return found == checks().end() ? FrameCheck{} : found->second->check;
-}
-
-const char* sdl_graphics_renderer_name(IDirect3DDevice9* device) { return device_renderer_name(device); }
-
-unsigned long sdl_graphics_skipped_presents(IDirect3DDevice9* device) {
-    return hosted_present_counts(device).skipped;
-}
-
-void sdl_graphics_force_redraw(IDirect3DDevice9* device) { redraw_next_present(device); }
-
-void sdl_graphics_simulate_device_loss(IDirect3DDevice9* device) { simulate_device_loss(device); }
-
-void sdl_graphics_set_frame_cache(IDirect3DDevice9* device, bool cached_prefix, bool opaque_shortcut) {
-    FrameDrawingOptions o = frame_drawing(device);
-    o.cached_prefix = cached_prefix;
-    o.opaque_shortcut = opaque_shortcut;
-    set_frame_drawing(device, o);
-}
-
-unsigned long sdl_graphics_cached_presents(IDirect3DDevice9* device) {
-    return hosted_present_counts(device).from_layer;
-}
-
-void sdl_graphics_set_damage_redraw(IDirect3DDevice9* device, bool on) {
-    FrameDrawingOptions o = frame_drawing(device);
-    o.damage_redraw = on;
-    set_frame_drawing(device, o);
-}
-
-unsigned long sdl_graphics_damaged_presents(IDirect3DDevice9* device) {
-    return hosted_present_counts(device).in_part;
+    return true;
 }

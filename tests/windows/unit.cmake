@@ -56,3 +56,6 @@ windows_unit_test(test_sprite
 windows_unit_test(test_windows_system ../windows/window_system_test.cpp startup/startup_test.cpp
   ../windows/play_clock_test.cpp)
 target_sources(test_windows_system PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/win32/resources.rc)
+# Whole games on the real Direct3D 9 device with every present checked
+# against a full drawing of its frame.
+windows_unit_test(test_windows_game ../windows/whole_game_frames_test.cpp ../support/frame_check.cpp)

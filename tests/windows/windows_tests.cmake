@@ -50,9 +50,10 @@ function(windows_unit_tests prefix dir wine fixture)
       FIXTURES_REQUIRED ${fixture} LABELS windows TIMEOUT 300)
   endforeach()
   # The sprite batch, fonts and texture loader over a real Direct3D 9 device,
-  # and the real window system with every start-up fault, need an X display
-  # under Wine; each alone, since its end stops the prefix's processes.
-  foreach(name sprite windows_system)
+  # the real window system with every start-up fault, and whole games with
+  # every frame checked need an X display under Wine; each alone, since its
+  # end stops the prefix's processes.
+  foreach(name sprite windows_system windows_game)
     add_test(NAME ${prefix}_${name}
       COMMAND bash ${WINDOWS_TESTS_DIR}/run_in_wine.sh ${wine} --display ${dir}/tests/test_${name}.exe --gtest_brief=1
       WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "platform/frame_pictures.h"
 #include "platform/graphics.h"
 #include "platform/hosted/host_graphics.h"
 
@@ -31,14 +32,12 @@ const char* device_renderer_name(IDirect3DDevice9* device);
 // loss until Reset.
 void simulate_device_loss(IDirect3DDevice9* device);
 
-// What a present just did, as the callback sees it.
-struct PresentedFrame {
+// What a present just did, as the callback sees it: the shared record
+// (its pictures are the presenter's) and how the presenter drew it.
+struct HostedPresentedFrame : PresentedFrame {
     HostPresenter* presenter = nullptr;
-    const RecordedFrame* frame = nullptr;  // the frame shown, or null when it is none to compare with
-    int width = 0, height = 0;             // the back buffer's
-    bool skipped = false;                  // the frame repeated the last one and was not drawn
     FrameDrawn drawn;
 };
 // Runs after every present of a device that did not find it lost (an empty
 // function: none).
-void set_after_present(IDirect3DDevice9* device, std::function<void(const PresentedFrame&)> after_present);
+void set_after_present(IDirect3DDevice9* device, std::function<void(const HostedPresentedFrame&)> after_present);

@@ -162,8 +162,9 @@ public:
             presented && !early ? unchanged_prefix(frame, *presented, width_, height_) : FramePosition{};
         const bool forced = forced_;
         forced_ = false;
-        PresentedFrame report;
+        HostedPresentedFrame report;
         report.presenter = presenter_.get();
+        report.pictures = presenter_.get();
         report.width = width_;
         report.height = height_;
         if (!window.resized && !window.exposed && !forced && presented && whole_frame(prefix, frame, *presented)) {
@@ -231,7 +232,7 @@ public:
         presenter_->set_options(options);
         recorder_.forget_presented();
     }
-    void set_after_present(std::function<void(const PresentedFrame&)> call) { after_present_ = std::move(call); }
+    void set_after_present(std::function<void(const HostedPresentedFrame&)> call) { after_present_ = std::move(call); }
 
 private:
     ~HostedDevice() override = default;
@@ -252,7 +253,7 @@ private:
     bool forced_ = false;  // the next present draws even an unchanged frame
     HostedPresentCounts counts_;
     FrameDrawingOptions options_;
-    std::function<void(const PresentedFrame&)> after_present_;
+    std::function<void(const HostedPresentedFrame&)> after_present_;
 };
 
 class HostedDirect3D final : public IDirect3D9 {
@@ -343,6 +344,6 @@ void simulate_device_loss(IDirect3DDevice9* device) {
     if (HostedDevice* d = hosted(device)) d->presenter()->simulate_loss();
 }
 
-void set_after_present(IDirect3DDevice9* device, std::function<void(const PresentedFrame&)> after_present) {
+void set_after_present(IDirect3DDevice9* device, std::function<void(const HostedPresentedFrame&)> after_present) {
     if (HostedDevice* d = hosted(device)) d->set_after_present(std::move(after_present));
 }

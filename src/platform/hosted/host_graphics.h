@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/frame_pictures.h"
 #include "platform/frame_recorder.h"
 #include "platform/graphics.h"
 #include "platform/sprite/render_backend.h"
@@ -62,9 +63,12 @@ struct HostWindowState {
     bool exposed = false;  // the window system lost what was shown (shown, exposed, restored ...)
 };
 
-class HostPresenter {
+// Its frame pictures (platform/frame_pictures.h): draw_in_full, and the
+// back buffer as what is shown (after a skipped present it still holds the
+// last picture drawn).
+class HostPresenter : public FramePictures {
 public:
-    virtual ~HostPresenter() = default;
+    ~HostPresenter() override = default;
 
     // The renderer's name ("opengl", "software" ...), for diagnostics.
     virtual const char* name() const = 0;
@@ -110,9 +114,9 @@ public:
     // For tests of the device. Drops what a real device loss drops and
     // reports the loss until reset.
     virtual void simulate_loss() = 0;
-    // Draws a frame in full the plain way (no layer, no shortcut) somewhere
-    // other than the back buffer and reads it back.
-    virtual bool draw_in_full(const RecordedFrame& frame, std::vector<std::uint32_t>& argb) = 0;
+    // For the frame check: draw_in_full (FramePictures) draws somewhere
+    // other than the back buffer, with no layer and no shortcut.
+    bool read_shown(std::vector<std::uint32_t>& argb) override { return read_back_buffer(argb); }
     // What the window shows, where it keeps its picture at the back buffer's
     // size (a software renderer's window surface); false elsewhere.
     virtual bool read_window(std::vector<std::uint32_t>& argb) = 0;

@@ -9,6 +9,8 @@
 
 #include <functional>
 
+#include "platform/frame_pictures.h"
+
 // After these messages the next present draws, whatever the frame.
 bool message_forces_redraw(UINT message);
 // Makes the next present of every device that draws into `window` draw.
@@ -27,3 +29,7 @@ PresentCounts present_counts(IDirect3DDevice9* device);
 // the back buffer holds exactly the picture about to be shown.
 void set_frame_skipping(IDirect3DDevice9* device, bool enabled);
 void set_before_present(IDirect3DDevice9* device, std::function<void()> before_present);
+// For the tests' frame check: runs after every present, drawn or skipped,
+// with what it did and the device's frame pictures (platform/frame_pictures.h),
+// which exist only while a callback is set (an empty function: none).
+void set_after_present(IDirect3DDevice9* device, std::function<void(const PresentedFrame&)> after_present);

@@ -7,7 +7,9 @@
 // as the game's frame calls (platform/frame_calls.h) bring it here, and
 // drawn at its present, unless it repeats the frame presented last:
 // software rasterisers then spend nothing on a screen standing still, and
-// the game's loop keeps the rate its update gate asks for.
+// the game's loop keeps the rate its update gate asks for. Frames are drawn
+// through device_replay_d3d9.h; a test's after-present callback gets the
+// frame pictures of frame_pictures_d3d9.h.
 
 #include <d3d9.h>
 
@@ -22,45 +24,20 @@
 #include "platform/frame_calls.h"
 #include "platform/frame_recorder.h"
 #include "platform/sprite/render_device.h"
+#include "platform/win32/com_ref.h"
+#include "platform/win32/device_replay_d3d9.h"
+#include "platform/win32/frame_pictures_d3d9.h"
 #include "platform/win32/frame_skip.h"
 
 namespace {
 
-// Holds one COM reference and gives it back when it goes.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    explicit ComRef(T* p) : p_(p) {}
-    ~ComRef() { reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    void reset() {
-        if (p_) p_->Release();
-        p_ = nullptr;
-    }
-    T** out() {
-        reset();
-        return &p_;
-    }
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-private:
-    T* p_ = nullptr;
-};
-
-struct SpriteVertexD3D {
-    float x, y, z;
-    D3DCOLOR colour;
-    float u, v;
-};
-constexpr DWORD kSpriteFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-
 class D3d9Backend final : public RenderBackend {
 public:
-    explicit D3d9Backend(IDirect3DDevice9* device) : device_(device) {
+    explicit D3d9Backend(IDirect3DDevice9* device)
+        : device_(device), texture_of_([this](BackendTexture t) {
+              const Entry* e = find(t);
+              return e ? e->texture : nullptr;
+          }) {
         read_caps();
         read_back_buffer_size();
     }
@@ -128,22 +105,18 @@ public:
         if (!e || !vertices || !indices || vertex_count <= 0 || index_count < 3) return false;
         if (recording()) return recorder_.record_triangles(current_view(), handle, vertices, vertex_count, indices,
                                                             index_count, mode);
-        vertices_.resize(static_cast<std::size_t>(vertex_count));
-        for (int i = 0; i < vertex_count; ++i) {
-            const SpriteVertex& s = vertices[i];
-            vertices_[i] = {s.x, s.y, 0.0f, s.colour, s.u, s.v};
-        }
+        const SpriteVertexD3D* v = device_vertices(vertices, vertex_count, vertices_);
         // Within a flush of the sprite batch the state is already set.
-        if (!in_batch_ || mode != batch_mode_) set_sprite_state(mode);
+        if (!in_batch_ || mode != batch_mode_) set_sprite_state(device_, caps_, mode);
         device_->SetTexture(0, e->texture);
         return SUCCEEDED(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(vertex_count),
                                                           static_cast<UINT>(index_count / 3), indices,
-                                                          D3DFMT_INDEX16, vertices_.data(), sizeof(SpriteVertexD3D)));
+                                                          D3DFMT_INDEX16, v, sizeof(SpriteVertexD3D)));
     }
 
     void begin_batch(BlendMode mode) override {
         if (recording()) return;  // the state is set where the frame is drawn
-        set_sprite_state(mode);
+        set_sprite_state(device_, caps_, mode);
         in_batch_ = true;
         batch_mode_ = mode;
     }
@@ -229,10 +202,12 @@ public:
             }
             ++counts_.skipped;
             end_frame(true);
+            report_present(true);
             return S_OK;
         }
         flush();
         if (before_present_) before_present_();
+        if (pictures_) pictures_->keep_shown();
         const HRESULT presented = device_->Present(source, dest, override_window, dirty);
         ++counts_.drawn;
         presented_client_ = client;
@@ -241,6 +216,7 @@ public:
         const bool comparable = plain && !unrecorded_ && SUCCEEDED(presented);
         if (FAILED(presented)) force_redraw_ = true;
         end_frame(comparable);
+        report_present(false);
         return presented;
     }
 
@@ -251,6 +227,7 @@ public:
         in_scene_ = false;
         unrecorded_ = false;
         force_redraw_ = true;
+        if (pictures_) pictures_->release_target();
         const HRESULT result = device_->Reset(params);
         if (SUCCEEDED(result)) read_back_buffer_size();
         return result;
@@ -270,7 +247,7 @@ public:
         if (replayed_ == frame.end()) return;
         D3DVIEWPORT9 game_view{};
         const bool have_view = SUCCEEDED(device_->GetViewport(&game_view));
-        DeviceSink sink(*this, have_view ? &game_view : nullptr);
+        DeviceSink sink(device_, caps_, texture_of_, vertices_, have_view ? &game_view : nullptr);
         replay(frame, replayed_, frame.end(), sink);
         sink.finish();
         replayed_ = frame.end();
@@ -285,6 +262,11 @@ public:
         recorder_.forget_presented();
     }
     void set_before_present(std::function<void()> call) { before_present_ = std::move(call); }
+    void set_after_present(std::function<void(const PresentedFrame&)> call) {
+        after_present_ = std::move(call);
+        if (!after_present_) pictures_.reset();
+        else if (!pictures_) pictures_ = std::make_unique<D3d9FramePictures>(device_, caps_, texture_of_);
+    }
 
 private:
     struct Entry {
@@ -313,10 +295,10 @@ private:
         if (SUCCEEDED(device_->GetDeviceCaps(&caps))) {
             max_side_ = static_cast<int>(std::min(caps.MaxTextureWidth, caps.MaxTextureHeight));
             if (max_side_ <= 0) max_side_ = 2048;
-            alpha_test_ = (caps.AlphaCmpCaps & D3DPCMPCAPS_GREATER) != 0;
-            anisotropic_ = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFANISOTROPIC) &&
-                           (caps.TextureFilterCaps & D3DPTFILTERCAPS_MAGFANISOTROPIC);
-            mip_linear_ = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MIPFLINEAR) != 0;
+            caps_.alpha_test = (caps.AlphaCmpCaps & D3DPCMPCAPS_GREATER) != 0;
+            caps_.anisotropic = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MINFANISOTROPIC) &&
+                                (caps.TextureFilterCaps & D3DPTFILTERCAPS_MAGFANISOTROPIC);
+            caps_.mip_linear = (caps.TextureFilterCaps & D3DPTFILTERCAPS_MIPFLINEAR) != 0;
         }
         // Post-pixel-shader blending into the back buffer's format.
         ComRef<IDirect3D9> d3d;
@@ -333,152 +315,7 @@ private:
                                                           desc.Format));
     }
 
-    // The state of the game's sprite batch, set once for every flush of the
-    // batch (nothing is saved or restored): screen-space quads, texture
-    // times vertex colour, blended over the back buffer.
-    void set_sprite_state(BlendMode mode) {
-        IDirect3DDevice9* d = device_;
-        const bool blend = mode == BlendMode::AlphaBlend;
-        d->SetRenderState(D3DRS_ALPHABLENDENABLE, blend ? TRUE : FALSE);
-        d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        d->SetRenderState(D3DRS_BLENDOP, D3DBLENDOP_ADD);
-        // Blended, texels of alpha 0 are skipped; unblended, those of alpha
-        // above 63 are drawn opaque and the rest not at all.
-        d->SetRenderState(D3DRS_ALPHATESTENABLE, alpha_test_ ? TRUE : FALSE);
-        d->SetRenderState(D3DRS_ALPHAREF, blend ? 0 : 63);
-        d->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
-        d->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
-        d->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
-        d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        d->SetRenderState(D3DRS_STENCILENABLE, FALSE);
-        d->SetRenderState(D3DRS_LIGHTING, FALSE);
-        d->SetRenderState(D3DRS_FOGENABLE, FALSE);
-        d->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-        d->SetRenderState(D3DRS_CLIPPING, TRUE);
-        d->SetRenderState(D3DRS_VERTEXBLEND, D3DVBF_DISABLE);
-        d->SetRenderState(D3DRS_COLORWRITEENABLE, D3DCOLORWRITEENABLE_RED | D3DCOLORWRITEENABLE_GREEN |
-                                                      D3DCOLORWRITEENABLE_BLUE | D3DCOLORWRITEENABLE_ALPHA);
-
-        d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        d->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        d->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        d->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
-        d->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
-        d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-        d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
-
-        const DWORD filter = anisotropic_ ? D3DTEXF_ANISOTROPIC : D3DTEXF_LINEAR;
-        d->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_CLAMP);
-        d->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_CLAMP);
-        d->SetSamplerState(0, D3DSAMP_MINFILTER, filter);
-        d->SetSamplerState(0, D3DSAMP_MAGFILTER, filter);
-        d->SetSamplerState(0, D3DSAMP_MIPFILTER, mip_linear_ ? D3DTEXF_LINEAR : D3DTEXF_POINT);
-        d->SetSamplerState(0, D3DSAMP_MAXMIPLEVEL, 0);
-
-        d->SetVertexShader(nullptr);
-        d->SetPixelShader(nullptr);
-        d->SetFVF(kSpriteFvf);
-
-        // Identity world and view; an orthographic projection over the
-        // viewport with a half-pixel shift, so that a quad at a whole-number
-        // position with its source's size copies texels one to one.
-        D3DVIEWPORT9 view{};
-        if (FAILED(d->GetViewport(&view)) || view.Width == 0 || view.Height == 0) return;
-        const float w = static_cast<float>(view.Width), h = static_cast<float>(view.Height);
-        D3DMATRIX identity{};
-        identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
-        D3DMATRIX projection{};
-        projection._11 = 2.0f / w;
-        projection._22 = -2.0f / h;
-        projection._33 = 1.0f;
-        projection._41 = -1.0f - 1.0f / w;
-        projection._42 = 1.0f + 1.0f / h;
-        projection._44 = 1.0f;
-        d->SetTransform(D3DTS_WORLD, &identity);
-        d->SetTransform(D3DTS_VIEW, &identity);
-        d->SetTransform(D3DTS_PROJECTION, &projection);
-    }
-
     bool recording() const { return skipping_; }
-
-    // Draws replayed commands on the device: each clear and run of triangles
-    // in its viewport, the triangles in a scene of their own with the sprite
-    // state of their blending.
-    class DeviceSink final : public FrameSink {
-    public:
-        DeviceSink(D3d9Backend& backend, const D3DVIEWPORT9* game_view)
-            : b_(backend), game_view_(game_view ? *game_view : D3DVIEWPORT9{}), have_view_(game_view != nullptr) {
-            if (game_view) current_ = rect_of(*game_view);
-        }
-
-        void clear(const PixelRect& view, const PixelRect& area, std::uint32_t colour) override {
-            use_view(view);
-            if (area == PixelRect{0, 0, view.w, view.h}) {
-                b_.device_->Clear(0, nullptr, D3DCLEAR_TARGET, colour, 1.0f, 0);
-                return;
-            }
-            const D3DRECT r{view.x + area.x, view.y + area.y, view.x + area.x + area.w, view.y + area.y + area.h};
-            b_.device_->Clear(1, &r, D3DCLEAR_TARGET, colour, 1.0f, 0);
-        }
-
-        void draw_triangles(const PixelRect& view, BackendTexture texture, const SpriteVertex* vertices,
-                            int vertex_count, const std::uint16_t* indices, int index_count, BlendMode mode) override {
-            Entry* e = b_.find(texture);
-            if (!e) return;
-            use_view(view);
-            if (!in_scene_) {
-                began_ = SUCCEEDED(b_.device_->BeginScene());
-                in_scene_ = true;
-            }
-            if (!state_set_ || mode != state_mode_) {
-                b_.set_sprite_state(mode);
-                state_set_ = true;
-                state_mode_ = mode;
-            }
-            std::vector<SpriteVertexD3D>& v = b_.vertices_;
-            v.resize(static_cast<std::size_t>(vertex_count));
-            for (int i = 0; i < vertex_count; ++i)
-                v[i] = {vertices[i].x, vertices[i].y, 0.0f, vertices[i].colour, vertices[i].u, vertices[i].v};
-            b_.device_->SetTexture(0, e->texture);
-            b_.device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, static_cast<UINT>(vertex_count),
-                                               static_cast<UINT>(index_count / 3), indices, D3DFMT_INDEX16, v.data(),
-                                               sizeof(SpriteVertexD3D));
-        }
-
-        // Whole frames are drawn here: no clip.
-        void set_clip(const PixelRect*) override {}
-
-        // Ends the scene begun and gives the game its viewport back.
-        void finish() {
-            if (began_) b_.device_->EndScene();
-            if (have_view_ && !(current_ == rect_of(game_view_))) b_.device_->SetViewport(&game_view_);
-        }
-
-    private:
-        static PixelRect rect_of(const D3DVIEWPORT9& v) {
-            return {static_cast<int>(v.X), static_cast<int>(v.Y), static_cast<int>(v.Width), static_cast<int>(v.Height)};
-        }
-        void use_view(const PixelRect& view) {
-            if (view == current_) return;
-            const D3DVIEWPORT9 v{static_cast<DWORD>(view.x), static_cast<DWORD>(view.y), static_cast<DWORD>(view.w),
-                                 static_cast<DWORD>(view.h), 0.0f, 1.0f};
-            b_.device_->SetViewport(&v);
-            current_ = view;
-            state_set_ = false;  // the projection follows the viewport
-        }
-
-        D3d9Backend& b_;
-        D3DVIEWPORT9 game_view_;
-        bool have_view_;
-        PixelRect current_{-1, -1, -1, -1};
-        bool in_scene_ = false, began_ = false;
-        bool state_set_ = false;
-        BlendMode state_mode_ = BlendMode::AlphaBlend;
-    };
 
     // The viewport draws and clears are recorded with.
     PixelRect current_view() const {
@@ -497,6 +334,19 @@ private:
         const RecordedFrame& frame = recorder_.frame();
         const int w = static_cast<int>(back_width_), h = static_cast<int>(back_height_);
         return whole_frame(unchanged_prefix(frame, *presented, w, h), frame, *presented);
+    }
+
+    // Tells the after-present callback what the present did: the frame it
+    // shows (none when it is no picture to compare with) and its pictures.
+    void report_present(bool skipped) {
+        if (!after_present_) return;
+        PresentedFrame p;
+        p.pictures = pictures_.get();
+        p.frame = recorder_.presented();
+        p.width = static_cast<int>(back_width_);
+        p.height = static_cast<int>(back_height_);
+        p.skipped = skipped;
+        after_present_(p);
     }
 
     // The recorded frame becomes the presented one (or none), and the next
@@ -546,13 +396,14 @@ private:
     HWND window_ = nullptr;
     PresentCounts counts_;
     std::function<void()> before_present_;
+    std::function<void(const PresentedFrame&)> after_present_;
+    std::unique_ptr<D3d9FramePictures> pictures_;  // while there is an after-present callback
     std::vector<Entry> entries_;
+    TextureLookup texture_of_;
     std::vector<SpriteVertexD3D> vertices_;
     int max_side_ = 2048;
     bool can_blend_ = true;
-    bool alpha_test_ = true;
-    bool anisotropic_ = false;
-    bool mip_linear_ = true;
+    SpriteCaps caps_;
     bool in_batch_ = false;
     BlendMode batch_mode_ = BlendMode::AlphaBlend;
 };
@@ -604,6 +455,11 @@ void set_before_present(IDirect3DDevice9* device, std::function<void()> before_p
         backend->set_before_present(std::move(before_present));
 }
 
+void set_after_present(IDirect3DDevice9* device, std::function<void(const PresentedFrame&)> after_present) {
+    if (D3d9Backend* backend = static_cast<D3d9Backend*>(render_backend_of(device)))
+        backend->set_after_present(std::move(after_present));
+}
+
 RenderBackend* render_backend_of(IDirect3DDevice9* device) {
     if (!device) return nullptr;
     for (const auto& b : backends())
@@ -630,28 +486,9 @@ bool read_back_buffer(IDirect3DDevice9* device, std::vector<std::uint32_t>& argb
     if (!device) return false;
     // The back buffer as the game drew it so far, recorded draws included.
     if (D3d9Backend* backend = backend_for(device)) backend->flush();
-    ComRef<IDirect3DSurface9> back;
-    D3DSURFACE_DESC desc{};
-    if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.out())) || FAILED(back->GetDesc(&desc)))
-        return false;
-    if (desc.Format != D3DFMT_X8R8G8B8 && desc.Format != D3DFMT_A8R8G8B8) return false;
-    ComRef<IDirect3DSurface9> copy;
-    if (FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM,
-                                                   copy.out(), nullptr)) ||
-        FAILED(device->GetRenderTargetData(back.get(), copy.get())))
-        return false;
-    D3DLOCKED_RECT locked{};
-    if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return false;
-    width = static_cast<int>(desc.Width);
-    height = static_cast<int>(desc.Height);
-    argb.resize(static_cast<std::size_t>(width) * height);
-    for (int row = 0; row < height; ++row) {
-        const auto* src = reinterpret_cast<const std::uint32_t*>(static_cast<const char*>(locked.pBits) +
-                                                                 static_cast<std::ptrdiff_t>(row) * locked.Pitch);
-        for (int x = 0; x < width; ++x) argb[static_cast<std::size_t>(row) * width + x] = src[x] | 0xFF000000u;
-    }
-    copy->UnlockRect();
-    return true;
+    ComRef<IDirect3DSurface9> back, copy;
+    return SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.out())) &&
+           read_render_target(device, back.get(), copy, argb, width, height);
 }
 
 // The game's frame calls: through the device's backend where it has one.

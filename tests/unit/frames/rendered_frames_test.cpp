@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/frame_check.h"
+#include "support/hosted_device.h"
 #include "scenes/game_state.h"
 #include "support/game_harness.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/graphics_objects.h"
-#include "support/frame_check.h"
+#include "support/hosted_device.h"
 #include "scenes/game_state.h"
 #include "support/game_harness.h"
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/graphics_objects.h"
-#include "support/frame_check.h"
+#include "support/hosted_device.h"
 #include "platform/sdl/sdl_window.h"
 #include "scenes/game_state.h"
 #include "shell/main_window.h"

@@ -12,7 +12,7 @@
 #include <random>
 #include <string>
 
-#include "support/frame_check.h"
+#include "support/hosted_device.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sprite/d3dx.h"
 #include "platform/sprite/render_device.h"
