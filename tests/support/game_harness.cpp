@@ -124,6 +124,19 @@ void wait_ms(unsigned ms) {
 int client_x(double logical_x) { return static_cast<int>((game.window_width - 18) * logical_x / 1024); }
 int client_y(double logical_y) { return static_cast<int>((game.window_height - 44) * logical_y / 768); }
 
+void point_at(double logical_x, double logical_y) {
+    move(client_x(logical_x), client_y(logical_y));
+    frame();
+}
+
+void click_at(double logical_x, double logical_y) {
+    point_at(logical_x, logical_y);
+    press();
+    frame();
+    release();
+    frame();
+}
+
 namespace {
 
 void dump_label(std::ostringstream& out, const char* name, const InfoLabel& l) {

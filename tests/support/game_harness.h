@@ -34,6 +34,11 @@ void wait_ms(unsigned ms);
 int client_x(double logical_x);
 int client_y(double logical_y);
 
+// The pointer moved to a logical position, then a frame.
+void point_at(double logical_x, double logical_y);
+// The same, then the left button pressed and released, a frame after each.
+void click_at(double logical_x, double logical_y);
+
 std::string dump_state();
 
 // Runs a replay script (one command a line; see replay files) and returns

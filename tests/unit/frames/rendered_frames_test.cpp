@@ -12,29 +12,20 @@
 
 #include "support/hosted_device.h"
 #include "scenes/game_state.h"
+#include "scenes/piece_set.h"
 #include "support/game_harness.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-void point_at(double x, double y) {
-    harness::move(harness::client_x(x), harness::client_y(y));
-    harness::frame();
-}
-
-void click_at(double x, double y) {
-    point_at(x, y);
-    harness::press();
-    harness::frame();
-    harness::release();
-    harness::frame();
-}
+using harness::click_at;
+using harness::point_at;
 
 // Moves over the loose piece i until it (or one above it) is the candidate,
 // then presses: the piece is held.
 void pick_up(int i) {
-    const PieceRecord* set = game.puzzle_mode == Mascot ? game.mascot_pieces : game.municipality_pieces;
+    const PieceRecord* set = current_piece_set().pieces;
     point_at(set[i].x + set[i].width / 2, set[i].y + set[i].height / 2);
     harness::frame();
     harness::press();

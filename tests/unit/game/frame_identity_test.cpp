@@ -15,39 +15,23 @@
 #include "platform/graphics_objects.h"
 #include "support/hosted_device.h"
 #include "scenes/game_state.h"
+#include "scenes/piece_set.h"
 #include "support/game_harness.h"
 
 namespace {
 
 enum class Renderer { Software, OpenGL };
 
-const PieceRecord* pieces_of_mode() {
-    return game.puzzle_mode == Mascot ? game.mascot_pieces : game.municipality_pieces;
-}
-const std::int32_t* order_of_mode() {
-    return game.puzzle_mode == Mascot ? game.mascot_order : game.municipality_order;
-}
-int count_of_mode() { return game.puzzle_mode == Mascot ? kMascotPieces : kMunicipalityPieces; }
-
-void point_at(double logical_x, double logical_y) {
-    harness::move(harness::client_x(logical_x), harness::client_y(logical_y));
-    harness::frame();
-}
-
-void click_at(double logical_x, double logical_y) {
-    point_at(logical_x, logical_y);
-    harness::press();
-    harness::frame();
-    harness::release();
-    harness::frame();
-}
+using harness::click_at;
+using harness::point_at;
 
 // Takes the topmost loose piece, holds it until its info panel is shown,
 // drags it home in steps and drops it.
 void drag_a_piece_home(unsigned hold_ms) {
-    const PieceRecord* pieces = pieces_of_mode();
-    const std::int32_t* order = order_of_mode();
-    for (int n = count_of_mode() - 1; n >= 0; --n) {
+    const PieceSet set = current_piece_set();
+    const PieceRecord* pieces = set.pieces;
+    const std::int32_t* order = set.order;
+    for (int n = set.count - 1; n >= 0; --n) {
         const PieceRecord& p = pieces[order[n]];
         if (p.state != Loose) continue;
         point_at(p.x + p.width / 2, p.y + p.height / 2);

@@ -6,33 +6,19 @@
 #include <cmath>
 
 #include "scenes/game_state.h"
+#include "scenes/piece_set.h"
 #include "support/game_harness.h"
 
 namespace {
 
-const PieceRecord* pieces_of_mode() {
-    return game.puzzle_mode == Mascot ? game.mascot_pieces : game.municipality_pieces;
-}
-int count_of_mode() { return game.puzzle_mode == Mascot ? kMascotPieces : kMunicipalityPieces; }
-
-void point_at(double logical_x, double logical_y) {
-    harness::move(harness::client_x(logical_x), harness::client_y(logical_y));
-    harness::frame();
-}
-
-void click_at(double logical_x, double logical_y) {
-    point_at(logical_x, logical_y);
-    harness::press();
-    harness::frame();
-    harness::release();
-    harness::frame();
-}
+using harness::click_at;
+using harness::point_at;
 
 // Picks up whichever loose piece becomes the candidate and drops it home.
 // Returns false if no candidate could be found.
 bool place_one_piece() {
-    const PieceRecord* pieces = pieces_of_mode();
-    for (int i = 0; i < count_of_mode(); ++i) {
+    const PieceRecord* pieces = current_piece_set().pieces;
+    for (int i = 0; i < current_piece_set().count; ++i) {
         if (pieces[i].state != Loose) continue;
         point_at(pieces[i].x + pieces[i].width / 2, pieces[i].y + pieces[i].height / 2);
         if (game.drag_phase != DragPhase::Hover) continue;
@@ -68,11 +54,12 @@ TEST_P(WholeGame, FromTheTitleToTheClearScreenAndIntoANewGame) {
     ASSERT_EQ(game.current_scene, Play);
 
     int placed = 0;
-    while (game.current_scene == Play && placed < count_of_mode()) {
+    const PieceSet set = current_piece_set();
+    while (game.current_scene == Play && placed < set.count) {
         ASSERT_TRUE(place_one_piece()) << "piece " << placed;
         ++placed;
     }
-    EXPECT_EQ(placed, count_of_mode());
+    EXPECT_EQ(placed, set.count);
     ASSERT_EQ(game.current_scene, Clear);
     EXPECT_EQ(game.pieces_left, 0);
     EXPECT_EQ(game.new_record, 1);
@@ -104,9 +91,9 @@ TEST_P(WholeGame, FromTheTitleToTheClearScreenAndIntoANewGame) {
     harness::escape();
     harness::frame();
     EXPECT_EQ(game.current_scene, Title);
-    for (int i = 0; i < count_of_mode(); ++i) {
-        EXPECT_EQ(pieces_of_mode()[i].x, pieces_of_mode()[i].home_x);
-        EXPECT_EQ(pieces_of_mode()[i].y, pieces_of_mode()[i].home_y);
+    for (int i = 0; i < set.count; ++i) {
+        EXPECT_EQ(set.pieces[i].x, set.pieces[i].home_x);
+        EXPECT_EQ(set.pieces[i].y, set.pieces[i].home_y);
     }
 }
 

@@ -97,10 +97,10 @@ void play_whole_game(PuzzleMode mode, int outer_width, int outer_height) {
     ASSERT_TRUE(scatter_until_play());
 }
 
-TEST(WholeGame, MunicipalityFromTitleToClearAndAgain) { play_whole_game(Municipality, 1042, 812); }
-TEST(WholeGame, MascotFromTitleToClearAndAgain) { play_whole_game(Mascot, 1042, 812); }
-TEST(WholeGame, MunicipalityInADoubledWindow) { play_whole_game(Municipality, 2066, 1580); }
-TEST(WholeGame, MascotInADoubledWindow) { play_whole_game(Mascot, 2066, 1580); }
+TEST(ScenesWholeGame, MunicipalityFromTitleToClearAndAgain) { play_whole_game(Municipality, 1042, 812); }
+TEST(ScenesWholeGame, MascotFromTitleToClearAndAgain) { play_whole_game(Mascot, 1042, 812); }
+TEST(ScenesWholeGame, MunicipalityInADoubledWindow) { play_whole_game(Municipality, 2066, 1580); }
+TEST(ScenesWholeGame, MascotInADoubledWindow) { play_whole_game(Mascot, 2066, 1580); }
 
 // ---- random sessions --------------------------------------------------------
 
