@@ -183,6 +183,19 @@ constexpr DWORD DT_TOP = 0x0000;
 constexpr DWORD DT_RIGHT = 0x0002;
 constexpr DWORD DT_WORDBREAK = 0x0010;
 constexpr DWORD DT_NOCLIP = 0x0100;
+constexpr DWORD DT_CALCRECT = 0x0400;
+
+// Font creation: the character set, precision, quality, pitch and weights.
+constexpr DWORD SHIFTJIS_CHARSET = 128;
+constexpr DWORD OUT_DEFAULT_PRECIS = 0;
+constexpr DWORD DEFAULT_QUALITY = 0;
+constexpr DWORD DEFAULT_PITCH = 0;
+constexpr DWORD FF_DONTCARE = 0;
+constexpr DWORD FW_NORMAL = 400;
+constexpr DWORD FW_BOLD = 700;
+
+// A palette's entry; the texture loader takes a pointer to none.
+struct PALETTEENTRY;
 
 constexpr std::uint16_t LOWORD(std::uintptr_t v) { return static_cast<std::uint16_t>(v & 0xFFFF); }
 constexpr std::uint16_t HIWORD(std::uintptr_t v) { return static_cast<std::uint16_t>((v >> 16) & 0xFFFF); }

@@ -202,12 +202,16 @@ const FaceSubstitute* substitute_for(const std::string& face_utf8) {
     return nullptr;
 }
 
-}  // namespace
-
+// The installed family a Windows face name (UTF-8) is looked up as:
+// "ＭＳ 明朝" → "IPAMincho", "ＭＳ ゴシック" → "IPAGothic",
+// "メイリオ" → "IPAexGothic"; other names stand for themselves. (A bold
+// ＭＳ 明朝 is made from Noto Serif CJK JP Bold where that is installed.)
 std::string installed_family_for(const std::string& face_utf8) {
     const FaceSubstitute* s = substitute_for(face_utf8);
     return s ? std::string(s->installed) : face_utf8;
 }
+
+}  // namespace
 
 HRESULT create_glyph_source(int height, UINT weight, const char* face_sjis, std::unique_ptr<GlyphSource>& out) {
     out.reset();

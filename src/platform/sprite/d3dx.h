@@ -21,20 +21,6 @@ constexpr UINT D3DX_DEFAULT = 0xFFFFFFFFu;
 // A file that is missing, unreadable or not a valid image.
 constexpr HRESULT D3DXERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59u);
 
-#if !defined(_WIN32)
-// Text formats and font constants that the Windows headers define.
-constexpr DWORD DT_CALCRECT = 0x0400;
-constexpr DWORD SHIFTJIS_CHARSET = 128;
-constexpr DWORD OUT_DEFAULT_PRECIS = 0;
-constexpr DWORD DEFAULT_QUALITY = 0;
-constexpr DWORD DEFAULT_PITCH = 0;
-constexpr DWORD FF_DONTCARE = 0;
-constexpr DWORD FW_NORMAL = 400;
-constexpr DWORD FW_BOLD = 700;
-
-struct PALETTEENTRY;
-#endif
-
 class ID3DXSprite {
 public:
     virtual HRESULT Begin(DWORD flags) = 0;

@@ -17,12 +17,3 @@ struct FontDescription {
 };
 
 bool describe_font(ID3DXFont* font, FontDescription& out);
-
-#if !defined(_WIN32)
-// The installed family a Windows face name (UTF-8) is looked up as:
-// "ＭＳ 明朝" → "IPAMincho", "ＭＳ ゴシック" → "IPAGothic",
-// "メイリオ" → "IPAexGothic"; other names stand for themselves. (A bold
-// ＭＳ 明朝 is made from Noto Serif CJK JP Bold where that is installed. On
-// Windows the system maps face names itself.)
-std::string installed_family_for(const std::string& face_utf8);
-#endif

@@ -16,36 +16,6 @@ using D3dxDebugSink = void (*)(const char* message);
 void set_d3dx_debug_sink(D3dxDebugSink sink);
 void d3dx_debug_message(const char* message);
 
-#if !defined(_WIN32)
-// The Linux texture: a backend texture with the CPU copy of every level.
-class ManagedTexture final : public IDirect3DTexture9 {
-public:
-    // Level 0 of the image is on the backend already; the texture keeps
-    // only what it reports about the levels (their texels are freed: the
-    // backend holds the one copy it needs).
-    ManagedTexture(RenderBackend* backend, BackendTexture handle, const TextureImage& image);
-    DWORD GetLevelCount() override;
-    UINT Release() override;
-
-    BackendTexture handle() const { return handle_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-    D3DFORMAT format() const { return has_alpha_ ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8; }
-
-private:
-    ~ManagedTexture() override;
-    RenderBackend* backend_;
-    BackendTexture handle_;
-    int width_, height_;
-    DWORD level_count_;
-    bool has_alpha_;
-    UINT references_ = 1;
-};
-
-// Puts a prepared image on the backend as a texture.
-HRESULT create_texture_from_image(RenderBackend* backend, TextureImage image, IDirect3DTexture9** texture);
-#endif
-
 class SpriteBatch final : public ID3DXSprite {
 public:
     explicit SpriteBatch(RenderBackend* backend);

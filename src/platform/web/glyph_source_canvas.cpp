@@ -89,12 +89,6 @@ private:
 
 }  // namespace
 
-std::string installed_family_for(const std::string& face_utf8) {
-    for (const FaceSubstitute& s : kSubstitutes)
-        if (face_utf8 == s.windows) return std::string(s.regular->family);
-    return face_utf8;
-}
-
 HRESULT create_glyph_source(int height, UINT weight, const char* face_sjis, std::unique_ptr<GlyphSource>& out) {
     out.reset();
     if (!face_sjis || height > 4096 || height < -4096) return D3DERR_INVALIDCALL;

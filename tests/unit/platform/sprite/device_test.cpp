@@ -16,6 +16,7 @@
 #include "platform/sdl/sdl_window.h"
 #include "platform/sprite/d3dx.h"
 #include "platform/sprite/render_device.h"
+#include "platform/hosted/managed_texture.h"
 #include "platform/sprite/sprite_objects.h"
 #include "png_files.h"
 #include "sjis_text.h"

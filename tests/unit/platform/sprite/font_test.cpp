@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #if !defined(_WIN32)
 #include <fontconfig/fontconfig.h>
+
+#include "platform/hosted/managed_texture.h"
 #endif
 
 #include <algorithm>

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "platform/hosted/managed_texture.h"
 #include "platform/sprite/sprite_objects.h"
 #include "recording_backend.h"
 
