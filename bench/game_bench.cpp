@@ -38,7 +38,12 @@
 #include "platform/sdl/graphics_sdl.h"
 #endif
 #include "platform/test_hooks.h"
+// The game state moved from scenes/ to a layer of its own below content.
+#if __has_include("state/game_state.h")
+#include "state/game_state.h"
+#else
 #include "scenes/game_state.h"
+#endif
 #include "scenes/scenes.h"
 #include "support/game_harness.h"
 

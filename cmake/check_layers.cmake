@@ -2,12 +2,18 @@
 # house, never up or sideways. Run as a build step (cmake -P) so that a wrong
 # include fails the build with the file, the line and the rule it breaks.
 #
-#   game (shell, scenes, content)  -> platform/*.h and platform/sprite only
-#   platform/*.h|cpp, sprite       -> each other only: no game code, no backend folder
-#   hosted                         -> sprite and platform, no backend folder
-#   sdl, web                       -> hosted and posix, no other backend
-#   null                           -> hosted, no other backend
-#   win32                          -> no other backend, not hosted
+#   shell                   -> scenes, content, state, sprite, platform
+#   scenes                  -> content, state, sprite, platform
+#   content (and the generated texts) -> state, platform
+#   state                   -> sprite, platform
+#   sprite                  -> platform
+#   platform (platform/*.h|cpp) -> nothing above it: no sprite, no game, no backend
+#   hosted                  -> sprite, platform; no backend folder
+#   posix                   -> platform
+#   sdl, web                -> hosted, posix, sprite, platform; no other backend
+#   null                    -> hosted, sprite, platform; no other backend
+#   win32                   -> sprite, platform; not hosted, no other backend
+# A folder's testing/ part (what only test builds link) counts as its folder.
 #
 # Usage: cmake -DSOURCE_DIR=<repo>/src -DSTAMP=<file> -P check_layers.cmake
 
@@ -15,8 +21,10 @@ cmake_minimum_required(VERSION 3.22)
 
 # The layer a path under src/ (or an include target) belongs to.
 function(layer_of path out)
-  if(path MATCHES "^(shell|scenes|content)/" OR path MATCHES "^ui_text\\.h$" OR path MATCHES "^catalogue_")
-    set(${out} game PARENT_SCOPE)
+  if(path MATCHES "^(shell|scenes|content|state)/")
+    set(${out} ${CMAKE_MATCH_1} PARENT_SCOPE)
+  elseif(path MATCHES "^ui_text\\.h$" OR path MATCHES "^catalogue_")
+    set(${out} content PARENT_SCOPE)  # the texts generated from content/*.tsv
   elseif(path MATCHES "^platform/(sprite|sdl|win32|web|null|hosted|posix)/")
     set(${out} ${CMAKE_MATCH_1} PARENT_SCOPE)
   elseif(path MATCHES "^platform/")
@@ -27,9 +35,12 @@ function(layer_of path out)
 endfunction()
 
 # Which layers `from` may include.
-set(allowed_game game platform sprite other)
-set(allowed_platform platform sprite other)
+set(allowed_shell shell scenes content state sprite platform other)
+set(allowed_scenes scenes content state sprite platform other)
+set(allowed_content content state platform other)
+set(allowed_state state sprite platform other)
 set(allowed_sprite sprite platform other)
+set(allowed_platform platform other)
 set(allowed_hosted hosted sprite platform other)
 set(allowed_posix posix platform other)
 set(allowed_sdl sdl hosted posix sprite platform other)

@@ -20,8 +20,10 @@ add_custom_command(
 add_custom_target(layering_check DEPENDS ${LAYERING_STAMP})
 
 set(POKOMARU_LAYERS "")
-# pokomaru_layer(<name> <sources...>): one layer's library.
-function(pokomaru_layer name)
+# pokomaru_game_layer(<name> <sources...>): one layer of the game, a static
+# library of its own: shell, scenes, content and state link in that order,
+# each calling only those below it.
+function(pokomaru_game_layer name)
   add_library(${name} STATIC ${ARGN})
   target_link_libraries(${name} PUBLIC pokomaru_headers)
   target_compile_options(${name} PRIVATE ${POKOMARU_WARNINGS})
@@ -29,18 +31,34 @@ function(pokomaru_layer name)
   set(POKOMARU_LAYERS ${POKOMARU_LAYERS} ${name} PARENT_SCOPE)
 endfunction()
 
-# The game: shell, scenes, content and the generated catalogue.
-file(GLOB GAME_SOURCES CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/src/shell/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/scenes/*.cpp
-  ${CMAKE_SOURCE_DIR}/src/content/*.cpp)
+# pokomaru_layer(<name> <sources...>): one part of the platform below the
+# game (the sprite layer, the shared services, the hosted layer, a backend),
+# compiled once; pokomaru_program_libraries puts the parts of one platform
+# together.
+function(pokomaru_layer name)
+  add_library(${name} OBJECT ${ARGN})
+  target_link_libraries(${name} PUBLIC pokomaru_headers)
+  target_compile_options(${name} PRIVATE ${POKOMARU_WARNINGS})
+  add_dependencies(${name} layering_check)
+  set(POKOMARU_LAYERS ${POKOMARU_LAYERS} ${name} PARENT_SCOPE)
+endfunction()
+
+# The game: shell, scenes, content (with the texts generated from the
+# tables) and the state they share.
+file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/shell/*.cpp)
 # main() belongs to the program; on Windows WinMain itself is the entry and
 # goes with the program too, elsewhere main() calls it and tests start it.
-list(REMOVE_ITEM GAME_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/main.cpp)
+list(REMOVE_ITEM SHELL_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/main.cpp)
 if(WIN32)
-  list(REMOVE_ITEM GAME_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/winmain.cpp)
+  list(REMOVE_ITEM SHELL_SOURCES ${CMAKE_SOURCE_DIR}/src/shell/winmain.cpp)
 endif()
-pokomaru_layer(pokomaru_game ${GAME_SOURCES} ${GAME_GENERATED_SOURCES})
+pokomaru_game_layer(pokomaru_shell ${SHELL_SOURCES})
+file(GLOB SCENES_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/scenes/*.cpp)
+pokomaru_game_layer(pokomaru_scenes ${SCENES_SOURCES})
+file(GLOB CONTENT_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/content/*.cpp)
+pokomaru_game_layer(pokomaru_content ${CONTENT_SOURCES} ${GAME_GENERATED_SOURCES})
+file(GLOB STATE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/state/*.cpp)
+pokomaru_game_layer(pokomaru_state ${STATE_SOURCES})
 
 file(GLOB SPRITE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/sprite/*.cpp)
 pokomaru_layer(pokomaru_sprite ${SPRITE_SOURCES})
@@ -49,14 +67,19 @@ pokomaru_layer(pokomaru_sprite ${SPRITE_SOURCES})
 file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/*.cpp)
 pokomaru_layer(pokomaru_platform ${PLATFORM_SOURCES})
 
-# pokomaru_program_libraries(<interface target> <backend layers...>): the
-# game over the named backend. The layers call each other both ways (the game
-# calls the platform, a backend implements what the shared layers declare),
-# so they are linked as one group; each program links exactly one backend.
+# pokomaru_program_libraries(<interface target> <backend parts...>): the
+# game over the named backend. Below the game the platform is one library:
+# the sprite layer draws on the device and on the backend's glyphs and
+# decoder, while a backend's own failure box draws with the sprite layer's
+# fonts and the shared record file runs on the backend's file steps, so the
+# parts call each other both ways; the include check still keeps their
+# order. Each program links exactly one backend.
 function(pokomaru_program_libraries target)
+  add_library(${target}_platform STATIC)
+  target_link_libraries(${target}_platform PUBLIC pokomaru_sprite pokomaru_platform ${ARGN})
   add_library(${target} INTERFACE)
-  string(REPLACE ";" "," group "pokomaru_game;pokomaru_sprite;pokomaru_platform;${ARGN}")
-  target_link_libraries(${target} INTERFACE "$<LINK_GROUP:RESCAN,${group}>")
+  target_link_libraries(${target} INTERFACE
+    pokomaru_shell pokomaru_scenes pokomaru_content pokomaru_state ${target}_platform)
 endfunction()
 
 # The hosted layer: the Windows names once, over a backend, for every

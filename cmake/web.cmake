@@ -24,10 +24,6 @@ file(GLOB WEB_SOURCES CONFIGURE_DEPENDS
 list(REMOVE_ITEM WEB_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/posix/sjis_iconv.cpp)
 # A page always has a keyboard and a pointer, and offers no game controller.
 pokomaru_layer(pokomaru_web ${WEB_SOURCES} ${CMAKE_SOURCE_DIR}/src/platform/hosted/fixed/input_fixed.cpp)
-# wasm-ld searches every archive until nothing is left undefined, as a
-# rescanned group does elsewhere, so the group needs no flags of its own.
-set(CMAKE_LINK_GROUP_USING_RESCAN "" "")
-set(CMAKE_LINK_GROUP_USING_RESCAN_SUPPORTED TRUE)
 pokomaru_program_libraries(pokomaru_web_core pokomaru_hosted pokomaru_web)
 set(WEB_COMPILE_OPTIONS ${POKOMARU_WARNINGS})
 

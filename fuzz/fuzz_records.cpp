@@ -11,7 +11,7 @@
 #include <string>
 
 #include "content/records.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 
 
 namespace {

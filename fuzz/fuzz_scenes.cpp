@@ -19,11 +19,11 @@
 
 #include "content/catalogue.h"
 #include "content/records.h"
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 #include "platform/null/null_backend.h"
 #include "shell/sound_stage.h"
 #include "platform/window.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/labels.h"
 #include "scenes/scenes.h"
 #include "shell/main_window.h"

@@ -3,7 +3,7 @@
 // runs once at start-up; everything here is read-only afterwards.
 #pragma once
 
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 
 constexpr int kMunicipalityCount = kMunicipalityPieces;
 constexpr int kMascotCount = kMascotPieces;

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "platform/record_file.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 
 namespace records_detail {
 

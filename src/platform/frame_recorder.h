@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/sprite/render_backend.h"
+#include "platform/render_backend.h"
 
 // A rectangle in back-buffer pixels; pixel (x, y) is inside when
 // x <= px < x + w and y <= py < y + h.

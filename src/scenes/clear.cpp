@@ -2,8 +2,8 @@
 // then the play-again button, which starts the same mode anew.
 
 #include "content/records.h"
-#include "shell/sound_stage.h"
-#include "scenes/game_state.h"
+#include "scenes/sound_effects.h"
+#include "state/game_state.h"
 #include "scenes/scenes.h"
 
 namespace {

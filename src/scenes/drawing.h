@@ -3,9 +3,9 @@
 // zero that turns every coordinate into an integer.
 #pragma once
 
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 #include "platform/win_types.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 
 namespace drawing {
 

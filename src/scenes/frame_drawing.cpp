@@ -7,7 +7,7 @@
 
 #include "content/piece_geometry.h"
 #include "scenes/drawing.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/labels.h"
 #include "ui_text.h"
 #include "scenes/scenes.h"

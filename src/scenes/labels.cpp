@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 #include "ui_text.h"
 
 UiTexts ui_texts{};

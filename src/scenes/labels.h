@@ -3,7 +3,7 @@
 // rectangle, and how a time is written as four full-width digits.
 #pragma once
 
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 
 // The fixed texts that bind_ui_texts binds, by role. Each points at a
 // constant Shift-JIS text of the program (see ui_text.h, generated from

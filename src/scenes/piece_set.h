@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/logical_screen.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 
 struct PieceSet {
     PieceRecord* pieces;

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/labels.h"
 #include "scenes/piece_set.h"
 #include "scenes/scenes.h"

@@ -7,8 +7,8 @@
 
 #include "content/records.h"
 #include "platform/logical_screen.h"
-#include "shell/sound_stage.h"
-#include "scenes/game_state.h"
+#include "scenes/sound_effects.h"
+#include "state/game_state.h"
 #include "scenes/piece_set.h"
 #include "scenes/scenes.h"
 

@@ -3,10 +3,10 @@
 
 #include "platform/logical_screen.h"
 #include "platform/window.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/piece_set.h"
 #include "scenes/scenes.h"
-#include "shell/main_window.h"
+#include "state/platform_objects.h"
 
 namespace {
 

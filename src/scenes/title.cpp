@@ -1,8 +1,8 @@
 // The title scene: two mode buttons, each pressed on a fresh press over it
 // and acted on at the release, unless the pointer left it while held.
 
-#include "shell/sound_stage.h"
-#include "scenes/game_state.h"
+#include "scenes/sound_effects.h"
+#include "state/game_state.h"
 #include "scenes/scenes.h"
 
 namespace {

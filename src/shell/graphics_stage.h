@@ -2,7 +2,7 @@
 // their release at shutdown.
 #pragma once
 
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 
 // Creates the drawing objects in their fixed order; 0 on success, negative on
 // the first failure (what was made stays for release_all).

@@ -4,10 +4,8 @@
 
 #include "platform/logical_screen.h"
 #include "ui_text.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/scenes.h"
-
-HWND main_window = nullptr;
 
 namespace {
 constexpr const char* kClassName = "MainClass";

@@ -3,8 +3,7 @@
 #pragma once
 
 #include "platform/window.h"
-
-extern HWND main_window;
+#include "state/platform_objects.h"  // main_window
 
 bool create_main_window(HINSTANCE instance);
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

@@ -11,7 +11,7 @@
 #include "shell/graphics_stage.h"
 #include "shell/input_stage.h"
 #include "shell/sound_stage.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/labels.h"
 #include "scenes/scenes.h"
 #include "shell/frame_pacing.h"

@@ -24,9 +24,27 @@ void widen(const char* text, WCHAR (&wide)[kMaxPath]) {
     if (MultiByteToWideChar(CP_ACP, 0, text, -1, wide, static_cast<int>(kMaxPath)) == 0) wide[0] = 0;
 }
 
+// Plays one effect's segment as a secondary segment on the effects' path.
+void play_effect_segment(std::int32_t effect) {
+    if (effect < 0 || effect >= kSoundEffectCount) return;
+    if (!performance || !effect_segments[effect]) return;
+    IDirectMusicSegmentState* state = nullptr;
+    if (FAILED(performance->PlaySegmentEx(effect_segments[effect], nullptr, nullptr, DMUS_SEGF_SECONDARY, 0, &state,
+                                          nullptr, effect_audio_path)))
+        return;
+    // The slot keeps the latest playing of each effect; the one it held
+    // before is let go here, so repeated effects hold nothing.
+    release(effect_states[effect]);
+    if (state) {
+        state->QueryInterface(IID_IDirectMusicSegmentState8, reinterpret_cast<void**>(&effect_states[effect]));
+        state->Release();
+    }
+}
+
 }  // namespace
 
 HRESULT init_sound() {
+    set_sound_effect_player(play_effect_segment);
     CoInitialize(nullptr);
     CoCreateInstance(CLSID_DirectMusicPerformance, nullptr, CLSCTX_INPROC, IID_IDirectMusicPerformance8,
                      reinterpret_cast<LPVOID*>(&performance));
@@ -61,22 +79,6 @@ HRESULT init_sound() {
     return S_OK;
 }
 
-void play_sound_effect(std::int32_t effect) {
-    if (effect < 0 || effect >= kSoundEffectCount) return;
-    if (!performance || !effect_segments[effect]) return;
-    IDirectMusicSegmentState* state = nullptr;
-    if (FAILED(performance->PlaySegmentEx(effect_segments[effect], nullptr, nullptr, DMUS_SEGF_SECONDARY, 0, &state,
-                                          nullptr, effect_audio_path)))
-        return;
-    // The slot keeps the latest playing of each effect; the one it held
-    // before is let go here, so repeated effects hold nothing.
-    release(effect_states[effect]);
-    if (state) {
-        state->QueryInterface(IID_IDirectMusicSegmentState8, reinterpret_cast<void**>(&effect_states[effect]));
-        state->Release();
-    }
-}
-
 void release_sound() {
     if (performance) performance->Stop(nullptr, nullptr, 0, 0);
     for (int effect = 0; effect < kSoundEffectCount; ++effect) {
@@ -89,4 +91,5 @@ void release_sound() {
     release(default_audio_path);
     if (performance) performance->CloseDown();
     release(performance);
+    set_sound_effect_player(nullptr);
 }

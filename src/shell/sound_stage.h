@@ -1,25 +1,14 @@
-// The five sound effects. Each plays once, in the background, and may
-// overlap the others and itself; nothing stops an effect before shutdown.
+// The sound stage: the performance, its audio paths, the loader and the
+// five effects' segments (scenes/sound_effects.h names the effects). Once
+// started it plays the effects the scenes ask for.
 #pragma once
 
-#include <cstdint>
-
 #include "platform/win_types.h"
-
-enum SoundEffect : std::int32_t {
-    GameStart = 0,
-    PickUp = 1,
-    DropLoose = 2,
-    DropPlaced = 3,
-    PuzzleComplete = 4,
-};
-constexpr int kSoundEffectCount = 5;
+#include "scenes/sound_effects.h"
 
 // Sets up the performance and loads game/wave00.wav .. wave04.wav; 0 on
 // success, negative when sound cannot be had at all. A missing wave file is
 // not a failure: that effect stays silent.
 HRESULT init_sound();
-
-void play_sound_effect(std::int32_t effect);
 
 void release_sound();

@@ -10,11 +10,11 @@
 #include <filesystem>
 #include <sstream>
 
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 #include "platform/sdl/sdl_window.h"
 #include "platform/sprite/render_device.h"
 #include "platform/test_hooks.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "shell/main_window.h"
 #include "shell/shell_loop.h"
 

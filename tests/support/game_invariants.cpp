@@ -3,7 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/piece_set.h"
 
 namespace {

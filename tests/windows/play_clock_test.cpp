@@ -13,7 +13,7 @@
 
 #include "shell/graphics_stage.h"
 #include "platform/test_hooks.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "shell/frame_pacing.h"
 #include "shell/main_window.h"
 

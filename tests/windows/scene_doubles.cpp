@@ -1,9 +1,10 @@
-// The Windows build of the scene tests: recording doubles of
-// play_sound_effect, load_records and save_records feed the logs that the
-// null backend feeds on Linux (the hosted layer under it cannot be built
-// against the Windows headers, and the real effects would play through
-// DirectMusic). They take the place of the library's as long as nothing
-// else in this test binary pulls in the sound or record objects.
+// The Windows build of the scene tests: a recording player of the sound
+// effects and recording doubles of load_records and save_records feed the
+// logs that the null backend feeds on Linux (the hosted layer under it
+// cannot be built against the Windows headers, and the real effects would
+// play through DirectMusic). The record doubles take the place of the
+// library's as long as nothing else in this test binary pulls in the record
+// objects.
 
 #include <gtest/gtest.h>
 
@@ -12,8 +13,8 @@
 #include "content/catalogue.h"
 #include "content/piece_geometry.h"
 #include "content/records.h"
-#include "platform/graphics_objects.h"
-#include "shell/sound_stage.h"
+#include "state/platform_objects.h"
+#include "scenes/sound_effects.h"
 #include "platform/window.h"
 #include "scenes/labels.h"
 #include "scenes/scenes.h"
@@ -24,8 +25,6 @@ std::vector<std::int32_t> sound_log;
 std::vector<RecordCall> record_log;
 bool records_file_present = false;
 double records_file_best[2] = {3599, 3599};
-
-void play_sound_effect(std::int32_t effect) { sound_log.push_back(effect); }
 
 namespace {
 void log_record_call(const char* name) {
@@ -43,4 +42,6 @@ void load_records() {
 
 void save_records() { log_record_call("save_records"); }
 
-void start_platform_logs() {}
+void start_platform_logs() {
+    set_sound_effect_player([](std::int32_t effect) { sound_log.push_back(effect); });
+}

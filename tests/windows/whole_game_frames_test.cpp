@@ -14,11 +14,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 #include "platform/test_hooks.h"
 #include "platform/win32/frame_skip.h"
 #include "platform/window.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "shell/frame_pacing.h"
 #include "shell/main_window.h"
 #include "shell/shell_loop.h"

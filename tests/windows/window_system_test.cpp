@@ -17,7 +17,7 @@
 #include "shell/input_stage.h"
 #include "shell/sound_stage.h"
 #include "platform/test_hooks.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "shell/main_window.h"
 
 extern IDirectInput8A* direct_input;

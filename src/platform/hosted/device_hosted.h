@@ -12,7 +12,7 @@
 #include "platform/frame_recorder.h"
 #include "platform/graphics.h"
 #include "platform/hosted/host_graphics.h"
-#include "platform/sprite/render_backend.h"
+#include "platform/render_backend.h"
 
 // What a present just did: the shared record (its pictures are set by the
 // one who looks at them) and how the presenter drew it.

@@ -17,7 +17,7 @@
 
 #include "platform/frame_recorder.h"
 #include "platform/graphics.h"
-#include "platform/sprite/render_backend.h"
+#include "platform/render_backend.h"
 #include "platform/win_types.h"
 
 // Readies the backend's graphics once, before the first presenter; false

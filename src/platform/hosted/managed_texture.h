@@ -5,7 +5,7 @@
 #pragma once
 
 #include "platform/graphics.h"
-#include "platform/sprite/render_backend.h"
+#include "platform/render_backend.h"
 #include "platform/sprite/texture_loader.h"
 
 class ManagedTexture final : public IDirect3DTexture9 {

@@ -12,7 +12,7 @@
 
 #include "platform/sprite/d3dx.h"
 #include "platform/sprite/font.h"
-#include "platform/sprite/render_backend.h"
+#include "platform/render_backend.h"
 
 struct ShapedGlyph {
     std::uint32_t glyph;    // the source's own glyph index

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/graphics.h"
-#include "platform/sprite/render_backend.h"
+#include "platform/render_backend.h"
 #include "platform/sprite/texture_loader.h"
 
 // The backend the sprite batch and the fonts draw through; null for a

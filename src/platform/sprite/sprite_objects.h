@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/sprite/d3dx.h"
-#include "platform/sprite/render_backend.h"
+#include "platform/render_backend.h"
 #include "platform/sprite/texture_loader.h"
 
 // Where misuse messages go ("ID3DXSprite::Draw called outside a Begin/End

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 #include "platform/sjis.h"
 
 namespace content_test {

@@ -23,7 +23,7 @@
 #include <random>
 
 #include "content_test_support.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 
 namespace {
 

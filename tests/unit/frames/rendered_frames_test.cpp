@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "support/hosted_device.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/piece_set.h"
 #include "support/game_harness.h"
 

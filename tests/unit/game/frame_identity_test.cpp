@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 #include "support/hosted_device.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/piece_set.h"
 #include "support/game_harness.h"
 

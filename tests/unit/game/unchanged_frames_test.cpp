@@ -4,10 +4,10 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 #include "support/hosted_device.h"
 #include "platform/sdl/sdl_window.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "shell/main_window.h"
 #include "support/game_harness.h"
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/piece_set.h"
 #include "support/game_harness.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics_objects.h"
-#include "scenes/game_state.h"
+#include "state/platform_objects.h"
+#include "state/game_state.h"
 
 // ---- drawing -------------------------------------------------------------
 

@@ -17,7 +17,7 @@
 #include "scenes/scenes.h"
 #include "shell/frame_pacing.h"
 #include "shell/shell_loop.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "support/game_harness.h"
 
 namespace {

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 #include "platform/test_hooks.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "shell/main_window.h"
 #include "shell/shell_loop.h"
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/graphics_objects.h"
+#include "state/platform_objects.h"
 #include "platform/sprite/render_device.h"
 #include "platform/web/presenter_web.h"
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/piece_set.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "platform/sprite/render_backend.h"
+#include "platform/render_backend.h"
 
 struct RecordedTexture {
     int width = 0, height = 0;

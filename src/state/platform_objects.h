@@ -1,9 +1,14 @@
-// The drawing objects made at start-up and used by every frame: the device,
-// the one sprite batch, the atlas and the eight fonts. The start-up that
-// makes them is the game's own (shell/graphics_stage.h).
+// The platform objects made at start-up that the frame's code reads: the
+// game's one window, the graphics device, the one sprite batch, the atlas and
+// the eight fonts. They live here, below the scenes and the shell, so that
+// both may read them; the start-up that makes them is the shell's
+// (shell/main_window.h, shell/graphics_stage.h).
 #pragma once
 
 #include "platform/sprite/d3dx.h"
+#include "platform/window.h"
+
+extern HWND main_window;
 
 extern IDirect3D9* d3d;
 extern IDirect3DDevice9* device;

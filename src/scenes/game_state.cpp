@@ -1,3 +1,0 @@
-#include "scenes/game_state.h"
-
-GameState game;
