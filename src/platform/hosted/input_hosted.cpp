@@ -1,6 +1,7 @@
 // The DirectInput 8 objects on every platform but Windows. The keyboard and
 // the mouse exist when the backend says so; game controllers are the
-// backend's. Nothing here ever reads a device.
+// backend's. Not implemented: reading any device (GetDeviceState and
+// friends), which the game never does; force feedback.
 #include <cstdio>
 #include <cstring>
 

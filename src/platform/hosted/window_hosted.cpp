@@ -7,6 +7,10 @@
 // and 44 down, so this layer models a window frame of exactly that size
 // (9 on the left, right and bottom, 35 on top) whatever the window system
 // draws: the outer rectangle is always the client area grown by it.
+//
+// Not implemented: more than one window, child windows and menus; WM_PAINT,
+// timers and sent messages; PeekMessageA's window and message filters (the
+// game passes none); TranslateMessage (no WM_CHAR: the game reads no text).
 #include <unistd.h>
 
 #include <cerrno>

@@ -1,4 +1,5 @@
-// The file-system steps over files kept in memory. The game's streams are
+// The null backend's file-system steps (file_system.h) over files kept in
+// memory. Not implemented: folders and read-only files. The game's streams are
 // real std::FILE streams (glibc's cookie streams) reading from or writing
 // to a file's bytes here; a written file takes its place when it is closed.
 #include <cstring>

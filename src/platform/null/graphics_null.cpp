@@ -1,6 +1,8 @@
-// No graphics: Direct3DCreate9 fails as on a machine without any, no face
-// has glyphs and no picture decodes. The scene tests draw through recording
-// fakes of the sprite batch and the fonts instead.
+// The null backend's graphics, glyphs and decoder (host_graphics.h,
+// sprite/glyph_source.h, decode_png). Not implemented, on purpose: there is
+// no graphics, so Direct3DCreate9 fails as on a machine without any, no
+// face has glyphs and no picture decodes. The scene tests draw through
+// recording fakes of the sprite batch and the fonts instead.
 #include "platform/hosted/host_graphics.h"
 #include "platform/sprite/glyph_source.h"
 #include "platform/sprite/texture_loader.h"

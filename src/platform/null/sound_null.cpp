@@ -1,5 +1,6 @@
-// The silent effect player: it opens, takes any wave file, and plays
-// nothing; a test may watch which waves were started.
+// The null backend's sound (host_sound.h). Implements: an output that opens,
+// takes any RIFF wave, and starts it silently; a test may watch which waves
+// were started (null_backend.h). Not implemented: mixing anything audible.
 #include <cstring>
 
 #include "platform/hosted/host_sound.h"

@@ -1,3 +1,7 @@
+// The null backend's window, clock and failure box (host_window.h,
+// host_clock.h, host_message_box.h). Not implemented: any event, a screen,
+// a failure box on screen.
+//
 // The window system with nothing behind it: a window is a size kept in
 // memory that no event ever reaches, there is no screen, the clock is the
 // process's steady clock, and a failure box shows nothing (the hosted layer

@@ -1,3 +1,4 @@
+// The environment on POSIX systems (environment.h): getenv. Nothing else.
 #include "platform/environment.h"
 
 #include <cstdlib>

@@ -1,5 +1,8 @@
-// The file-system steps on POSIX systems: Linux, and the browser's file
-// system (which keeps its files in the browser's storage).
+// The file-system steps on POSIX systems (file_system.h): Linux, and the
+// browser's file system (which keeps its files in the browser's storage).
+// Implements: opening only regular files, making a new file beside the old
+// one, flushing it to the disk and renaming it over the old one. Not
+// implemented: locking (one game writes its one record file).
 #include "platform/file_system.h"
 
 #include <cerrno>

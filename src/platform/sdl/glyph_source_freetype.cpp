@@ -1,6 +1,15 @@
-// The Linux glyph source: Windows face names are looked up among the
-// installed Japanese faces through fontconfig, text is shaped by HarfBuzz
-// and glyphs are rasterised by FreeType.
+// The Linux glyph source (sprite/glyph_source.h).
+//
+// Implements: the Windows face names the game uses looked up among the
+// installed Japanese faces through fontconfig (ＭＳ 明朝 → IPAMincho,
+// ＭＳ ゴシック → IPAGothic, メイリオ → IPAexGothic; a bold ＭＳ 明朝 from
+// Noto Serif CJK JP Bold where installed, else emboldened outlines); a
+// positive height as the cell height; shaping by HarfBuzz; glyphs
+// rasterised by FreeType into 8-bit coverage.
+//
+// Not implemented: italic, underline and other faces' own names beyond
+// what fontconfig finds for them; hinting as GDI does it (outlines differ a
+// little from Windows').
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>

@@ -1,8 +1,13 @@
-// The input devices on SDL. The keyboard and the mouse are the window
-// system's own: on X11 its master keyboard and master pointer, asked of the
-// X server's input extension; under other video drivers (offscreen, tests)
-// the virtual ones that driver provides. Game controllers are SDL's
-// joysticks.
+// The input devices on SDL (host_input.h).
+//
+// Implements: whether a keyboard and a mouse exist (on X11 the master
+// keyboard and master pointer, asked of the X server's input extension;
+// under other video drivers, such as offscreen in tests, the virtual ones
+// that driver provides); game controllers as SDL's joysticks, with their
+// names, product bytes and counts of axes, buttons and hats.
+//
+// Not implemented: reading any device (the game takes its input from window
+// messages and never reads these devices); force feedback.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>

@@ -1,3 +1,14 @@
+// The failure box on SDL (host_message_box.h, message_box_sdl.h).
+//
+// Implements: a window of our own with the caption, the text drawn on its
+// CPU surface with the game's fonts (ＭＳ ゴシック, so the Japanese reads on
+// any desktop) and one OK button, dismissed by a click on OK, Return,
+// Escape or the close box; the game window hidden behind it meanwhile; SDL's
+// simple box as the fallback where no installed face covers Japanese.
+//
+// Not implemented: a box while the video driver is headless (offscreen,
+// dummy: the hosted layer has written the text to standard error); buttons
+// other than OK; a box owned by the game window (it stands alone).
 #include "platform/sdl/message_box_sdl.h"
 
 #include <algorithm>

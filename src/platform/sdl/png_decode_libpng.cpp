@@ -1,6 +1,11 @@
-// PNG decoding on Linux with libpng: any colour type and bit depth to 8-bit
-// ARGB, every chunk's declared length judged against the bytes the file has
-// before libpng allocates for it.
+// PNG decoding on Linux with libpng (sprite/texture_loader.h's decode_png).
+//
+// Implements: any colour type and bit depth to 8-bit ARGB, transparency
+// chunks included; every chunk's declared length judged against the bytes
+// the file has before libpng allocates for it; a broken file as "corrupt".
+//
+// Not implemented: colour management (gamma and colour profiles are
+// ignored); other image formats.
 #include <png.h>
 
 #include <algorithm>

@@ -1,6 +1,17 @@
-// The presenter of the SDL backend (presenter_sdl.h): the frames the hosted
-// device hands it drawn with SDL's renderer into the back buffer, and the
-// back buffer stretched over the window.
+// The presenter of the SDL backend (presenter_sdl.h, host_graphics.h).
+//
+// Implements: an accelerated SDL renderer (OpenGL where the machine has a
+// GPU) or SDL's software renderer; managed textures that come back after a
+// render-device reset; a back buffer of the game's 1024 x 768 as a render
+// target, stretched linearly over the window at show(); a changed frame
+// drawn from a cached layer of the start it shares with the last one, or
+// only inside the rectangles where it differs; on the software renderer,
+// only those rectangles copied to the window; device loss from SDL's reset
+// events.
+//
+// Not implemented: full screen; vertical sync (the game paces itself); a
+// back buffer of another size than the game asks for; pixel density (the
+// window's pixels are SDL's window coordinates).
 
 #include <SDL.h>
 #if defined(__GLIBC__)

@@ -1,5 +1,13 @@
-// The effect player on SDL_mixer: one chunk per wave, one mixer channel per
-// voice, so effects overlap each other and themselves.
+// The effect player on SDL_mixer (host_sound.h).
+//
+// Implements: an output of as many mixer channels as voices asked for, one
+// chunk per wave decoded from the bytes the game loaded (any wave SDL_mixer
+// reads), each playing on a free channel so that effects overlap each other
+// and themselves, stopping them all; a machine without an audio device
+// opens nothing and plays on silently.
+//
+// Not implemented: volume, panning and the audio paths' effects (the game
+// asks for none); music; a playing that finds every channel busy is silent.
 #include <SDL.h>
 #include <SDL_mixer.h>
 

@@ -1,6 +1,21 @@
-// The SDL window under the hosted window layer: the game's one window, its
-// title (also on X11's legacy properties), icon and sizes, and SDL's events
-// as the few the game handles.
+// The SDL window under the hosted window layer (host_window.h).
+//
+// Implements: the game's one window (hidden until shown, resizable when
+// asked), its UTF-8 title (also on X11's legacy WM_NAME and WM_ICON_NAME),
+// its icon, client size and screen position, keyboard focus, the desktop's
+// size; SDL's events as host events: pointer moves inside the client area,
+// the left button, keys (Escape, letters, digits, Return, Space, Backspace,
+// Tab; any other key as 0xFF), focus gained and lost, resizes, the close box
+// and the session's quit, exposure; the touch mark on the mouse events SDL
+// makes from a finger (SDL_TOUCH_MOUSEID); the tick count and sleep.
+// A click on an inactive window both activates and presses.
+//
+// Not implemented: the right and middle buttons and the wheel; moves
+// outside the client area; a release outside the window (the mouse is
+// never captured, so it is not seen); text input (the input method stays
+// off); SDL's own finger events (only the mouse events it makes of the
+// first finger reach the game); more than one window. Nothing is held
+// back, so the frame boundary (host_queue_found_empty) is ignored.
 #include <SDL.h>
 
 #include <cstdio>

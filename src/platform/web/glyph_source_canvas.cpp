@@ -1,3 +1,7 @@
+// The browser's glyph source (sprite/glyph_source.h). Not implemented: a
+// face the page does not serve (it is asked of the browser by name, with the
+// gothic face's proportions), and hinting.
+//
 // Glyphs in the browser from canvas text, with the IPA faces the page serves
 // as web fonts (cut to the characters the game's texts use). The Windows face
 // names map to the same faces as on Linux, and a positive height is the named

@@ -1,5 +1,9 @@
-// The failure box in the browser: a dialog over the page with the caption,
-// the text and an OK button; the game waits until it is pressed.
+// The failure box in the browser (host_message_box.h).
+//
+// Implements: a dialog over the page with the caption, the text and an OK
+// button; the game waits (an asynchronous wait) until it is pressed.
+//
+// Not implemented: buttons other than OK.
 #include <string>
 
 #include "platform/hosted/host_message_box.h"

@@ -1,3 +1,15 @@
+// The page's listeners (page_events.h): emscripten's callbacks on the
+// canvas and the window feeding PageInput.
+//
+// Implements: mouse down, up and move and touch start, move, end and cancel
+// on the canvas, mapped through the canvas's shown size; key down and up on
+// the window (Escape, letters and digits; any other key as 0xFF, and only
+// Escape's default action is held back); focus, blur and visibility; the
+// page's focus and visibility as the game starts.
+//
+// Not implemented: pointer events of other kinds (pen), the wheel, the
+// context menu; a finger's page gestures are the game's (no scrolling or
+// zooming comes of them).
 #include "platform/web/page_events.h"
 
 #include <emscripten.h>

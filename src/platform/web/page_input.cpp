@@ -1,3 +1,17 @@
+// The page's events as host events (page_input.h): plain logic, tested
+// under node.
+//
+// Implements: mouse moves, the left button and keys over the canvas; one
+// finger as the mouse, its moves, press and release marked as touch, its
+// press kFramesBeforePress frames after its position and its release
+// kFramesBeforeRelease frames after that (the touch delay); activation from
+// focus and visibility.
+//
+// Not implemented: a second finger (ignored while one is down); the mouse
+// while a finger is down; mouse moves and releases outside the canvas (the
+// pointer is never captured, so a release there is clipped away), while a
+// finger's release reaches the game wherever it is lifted; other buttons,
+// the wheel, pen pressure.
 #include "platform/web/page_input.h"
 
 #include <cmath>

@@ -1,4 +1,7 @@
-// PNG decoding in the browser: the file's chunks are checked here (signature,
+// PNG decoding in the browser (sprite/texture_loader.h's decode_png). Not
+// implemented: colour management, and any format but PNG.
+//
+// The file's chunks are checked here (signature,
 // lengths, checksums, the header's size against the loader's limits, whether
 // the format carries alpha), then the browser's own decoder turns it into
 // pixels, unpremultiplied and without colour management, exactly the bytes

@@ -1,7 +1,11 @@
-// Code page 932 in the browser: the page's own Shift_JIS decoder (the one
-// every browser has for the web's Japanese pages), which reads the Windows
-// code page's characters as Windows does. The game's texts are decoded once
+// Code page 932 in the browser (sjis.h).
+//
+// Implements: decoding with the page's own Shift_JIS decoder (the one every
+// browser has for the web's Japanese pages), which reads the Windows code
+// page's characters as Windows does. The game's texts are decoded once
 // each and cached by the font layout, so the way out to the page is cheap.
+//
+// Not implemented: encoding (the game only decodes).
 #include "platform/sjis.h"
 
 #include <cstdlib>

@@ -1,9 +1,13 @@
-// The browser's sound for the hosted layer, over WebAudio: the page's audio
-// context mixes, a wave is one decoded buffer, and every playing a buffer
-// source of its own, so effects overlap each other and themselves. Browsers
-// keep sound off until the player's first press; the page resumes the
-// context then. The browser decodes in the background: a wave it cannot
-// decode leaves only that effect silent.
+// The browser's sound for the hosted layer (host_sound.h), over WebAudio.
+//
+// Implements: the page's audio context as the output; a wave as one buffer
+// the browser decodes in the background; every playing a buffer source of
+// its own, so effects overlap each other and themselves; stopping them all.
+//
+// Not implemented: sound before the player's first press (browsers keep
+// pages silent until then; the page resumes the context at that press); a
+// wave the browser cannot decode plays silently rather than failing its
+// load; a limit on voices (every playing gets its own source).
 #include "platform/hosted/host_sound.h"
 #include "platform/web/web_page.h"
 

@@ -1,10 +1,20 @@
-// The browser's window for the hosted layer: the page's canvas, the page's
-// events as the hosted layer's events, and the browser's clock.
+// The browser's window for the hosted layer (host_window.h).
 //
-// The client area is the canvas's size on the page in CSS pixels. Its
-// events come from PageInput, which holds a finger's press back for a few of
-// the main loop's frames, counted at the frame boundary the hosted layer
-// states (host_queue_found_empty).
+// Implements: the page's one canvas as the window, its client area the
+// canvas's size on the page in CSS pixels; the document's title; focus as
+// the page having the keyboard focus while shown; the screen's size; the
+// page's events as host events, through PageInput (page_input.h), which
+// holds a finger's press back for a few of the main loop's frames, counted
+// at the frame boundary the hosted layer states (host_queue_found_empty);
+// the tick count (performance.now()) and sleep as an asynchronous wait in
+// which the browser draws and delivers events.
+//
+// Not implemented: the window's position (the canvas is always at 0, 0 of
+// its own screen: the browser window's place is not the game's to know);
+// showing and hiding (the canvas stays on the page); resize events (the
+// game measures the canvas every frame instead); a close request (a page is
+// closed by the browser, not by the game); exposure; text input (the canvas
+// never takes text); more than one window.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
