@@ -20,6 +20,17 @@ add_custom_command(
 add_custom_target(layering_check DEPENDS ${LAYERING_STAMP})
 
 set(POKOMARU_LAYERS "")
+# pokomaru_testing_layer(<name> <folder under src/platform, or .>): what tests
+# ask of a layer beyond what the game needs (src/platform/<folder>/testing/),
+# as a library only test builds link; the game program holds none of it.
+function(pokomaru_testing_layer name folder)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/${folder}/testing/*.cpp)
+  add_library(${name} STATIC ${sources})
+  target_link_libraries(${name} PUBLIC pokomaru_headers)
+  target_compile_options(${name} PRIVATE ${POKOMARU_WARNINGS})
+  add_dependencies(${name} layering_check)
+endfunction()
+
 # pokomaru_game_layer(<name> <sources...>): one layer of the game, a static
 # library of its own: shell, scenes, content and state link in that order,
 # each calling only those below it.
@@ -63,9 +74,10 @@ pokomaru_game_layer(pokomaru_state ${STATE_SOURCES})
 file(GLOB SPRITE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/sprite/*.cpp)
 pokomaru_layer(pokomaru_sprite ${SPRITE_SOURCES})
 
-# The shared platform services (src/platform/*.cpp).
+# The shared platform services (src/platform/*.cpp), and their test part.
 file(GLOB PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/*.cpp)
 pokomaru_layer(pokomaru_platform ${PLATFORM_SOURCES})
+pokomaru_testing_layer(pokomaru_platform_testing .)
 
 # pokomaru_program_libraries(<interface target> <backend parts...>): the
 # game over the named backend. Below the game the platform is one library:
@@ -91,13 +103,3 @@ macro(pokomaru_hosted_layer)
   pokomaru_testing_layer(pokomaru_hosted_testing hosted)
 endmacro()
 
-# pokomaru_testing_layer(<name> <folder under src/platform>): what tests ask
-# of a layer beyond what the game needs (src/platform/<folder>/testing/), as
-# a library only test builds link; the game program holds none of it.
-function(pokomaru_testing_layer name folder)
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/${folder}/testing/*.cpp)
-  add_library(${name} STATIC ${sources})
-  target_link_libraries(${name} PUBLIC pokomaru_headers)
-  target_compile_options(${name} PRIVATE ${POKOMARU_WARNINGS})
-  add_dependencies(${name} layering_check)
-endfunction()

@@ -31,6 +31,8 @@ file(GLOB WIN32_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/src/platform/win32/*.c)
 file(GLOB WIN32_RESOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.rc)
 pokomaru_layer(pokomaru_win32 ${WIN32_SOURCES})
+# Its test part: the message box that reports to the tests.
+pokomaru_testing_layer(pokomaru_win32_testing win32)
 
 # usp10 before gdi32: mingw's gdi32 import library also lists the Script*
 # functions (Windows 8's gdi32 forwards them), and the first library that

@@ -11,7 +11,7 @@
 
 #include <dinput.h>
 
-// Start-up faults can be named for tests (platform/test_hooks.h); on
+// Start-up faults can be named for tests (platform/faults.h); on
 // Windows they sit between the game and the real input system
 // (platform/win32/faults_win32.cpp), which is otherwise handed through.
 HRESULT WINAPI faultable_DirectInput8Create(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out,

@@ -11,7 +11,7 @@
 
 #include <dmusici.h>
 
-// Start-up faults can be named for tests (platform/test_hooks.h); on
+// Start-up faults can be named for tests (platform/faults.h); on
 // Windows they sit between the game and the real COM classes
 // (platform/win32/faults_win32.cpp), which are otherwise handed through.
 HRESULT WINAPI faultable_CoCreateInstance(REFCLSID class_id, LPUNKNOWN outer, DWORD context, REFIID iid,

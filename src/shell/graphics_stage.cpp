@@ -4,7 +4,7 @@
 #include "platform/frame_calls.h"
 #include "platform/release.h"
 #include "platform/sprite/render_device.h"
-#include "platform/test_hooks.h"
+#include "platform/faults.h"
 #include "scenes/scenes.h"
 #include "shell/main_window.h"
 #include "ui_text.h"

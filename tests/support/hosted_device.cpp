@@ -1,5 +1,6 @@
 #include "support/hosted_device.h"
 
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <vector>
@@ -88,4 +89,18 @@ void sdl_graphics_set_damage_redraw(IDirect3DDevice9* device, bool on) {
 
 unsigned long sdl_graphics_damaged_presents(IDirect3DDevice9* device) {
     return hosted_present_counts(device).in_part;
+}
+
+void sdl_graphics_refuse_renderers(unsigned refusal) {
+    if (refusal == RefuseNone)
+        unsetenv("POKOMARU_REFUSE_RENDERERS");
+    else
+        setenv("POKOMARU_REFUSE_RENDERERS", refusal & RefuseSoftware ? "all" : "accelerated", 1);
+}
+
+void sdl_graphics_allow_software_gl(bool allow) {
+    if (allow)
+        setenv("POKOMARU_ALLOW_SOFTWARE_GL", "1", 1);
+    else
+        unsetenv("POKOMARU_ALLOW_SOFTWARE_GL");
 }

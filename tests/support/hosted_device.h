@@ -9,6 +9,19 @@
 #include "platform/sdl/renderer_choice.h"
 #include "support/frame_check.h"
 
+// Which renderer kinds the next devices refuse, as if the machine lacked
+// them (POKOMARU_REFUSE_RENDERERS, read whenever a device is made).
+enum RendererRefusal : unsigned {
+    RefuseNone = 0,
+    RefuseAccelerated = 1,  // D3DDEVTYPE_HAL fails, in both vertex-processing kinds
+    RefuseSoftware = 2,     // with RefuseAccelerated: D3DDEVTYPE_REF fails too
+};
+void sdl_graphics_refuse_renderers(unsigned refusal);
+// Lets the accelerated renderer be made on a software OpenGL all the same
+// (tests of the OpenGL path on a machine without a GPU;
+// POKOMARU_ALLOW_SOFTWARE_GL).
+void sdl_graphics_allow_software_gl(bool allow);
+
 // The SDL render driver of a device made by CreateDevice ("opengl",
 // "software", ...), or null.
 const char* sdl_graphics_renderer_name(IDirect3DDevice9* device);

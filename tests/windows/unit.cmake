@@ -24,7 +24,8 @@ function(windows_unit_test name)
   # files through drive Z:, the whole Unix file system.
   target_compile_definitions(${name} PRIVATE
     POKOMARU_SOURCE_DIR="${CMAKE_SOURCE_DIR}" POKOMARU_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  target_link_libraries(${name} PRIVATE pokomaru_core gtest gtest_main gmock)
+  target_link_libraries(${name} PRIVATE pokomaru_win32_testing pokomaru_platform_testing pokomaru_core
+    gtest gtest_main gmock)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${WINDOWS_TEST_DIR})
   add_dependencies(windows_unit_tests ${name})
 endfunction()

@@ -8,7 +8,7 @@
 
 #include "platform/logical_screen.h"
 #include "platform/sprite/render_device.h"
-#include "platform/test_hooks.h"
+#include "platform/faults.h"
 
 HostedDevice::HostedDevice(HostPresenter* presenter)
     : presenter_(presenter), backend_(*presenter, recorder_, view_) {}

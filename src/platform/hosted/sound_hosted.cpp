@@ -17,7 +17,7 @@
 #include "platform/hosted/host_sound.h"
 #include "platform/hosted/text_units.h"
 #include "platform/regular_file.h"
-#include "platform/test_hooks.h"
+#include "platform/faults.h"
 
 const CLSID CLSID_DirectMusicPerformance = {0xD2AC2881, 0xB39B, 0x11D1, {0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD}};
 const CLSID CLSID_DirectMusicLoader = {0xD2AC2892, 0xB39B, 0x11D1, {0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD}};

@@ -26,7 +26,7 @@
 #include "platform/hosted/text_units.h"
 #include "platform/logical_screen.h"
 #include "platform/sjis.h"
-#include "platform/test_hooks.h"
+#include "platform/faults.h"
 
 #if __has_include("platform/hosted/window_icon_pixels.inc")
 #include "platform/hosted/window_icon_pixels.inc"
@@ -367,24 +367,13 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
 // the thread.
 void PostQuitMessage(int exit_code) { PostMessageA(nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0); }
 
-DWORD GetTickCount() {
-    if (manual_clock_on()) return manual_clock_ms();
-    return static_cast<DWORD>(host_ticks_ms() & 0xFFFFFFFFu);
-}
+DWORD GetTickCount() { return static_cast<DWORD>(host_ticks_ms() & 0xFFFFFFFFu); }
 
-void Sleep(DWORD milliseconds) {
-    if (manual_clock_on()) {
-        advance_manual_clock(milliseconds);
-        return;
-    }
-    host_sleep_ms(milliseconds);
-}
+void Sleep(DWORD milliseconds) { host_sleep_ms(milliseconds); }
 
 int MessageBoxA(HWND, LPCSTR text_sjis, LPCSTR caption_sjis, UINT) {
     std::string text = cp932_to_utf8(text_sjis);
     std::string caption = cp932_to_utf8(caption_sjis);
-    if (MessageBoxObserver observer = message_box_observer()) observer(caption, text);
-    if (message_boxes_suppressed()) return 1;
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     PlatformWindow* game = ws().window;
     host_show_message_box(game && !game->destroyed ? game->host : nullptr, caption_sjis, text_sjis);

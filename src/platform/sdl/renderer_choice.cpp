@@ -8,34 +8,31 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/test_hooks.h"
+#include "platform/faults.h"
 
 namespace {
 
-unsigned refusal_flags = RefuseNone;
-bool refusal_read_from_environment = false;
+// Which renderer kinds are refused, as if the machine lacked them.
+enum Refusal : unsigned {
+    RefuseNone = 0,
+    RefuseAccelerated = 1,  // D3DDEVTYPE_HAL fails, in both vertex-processing kinds
+    RefuseSoftware = 2,     // D3DDEVTYPE_REF fails
+};
 
-bool software_gl_allowed_flag = false;
 bool software_gl_allowed() {
-    static const bool from_environment = [] {
-        const char* v = std::getenv("POKOMARU_ALLOW_SOFTWARE_GL");
-        return v && *v && std::strcmp(v, "0") != 0;
-    }();
-    return software_gl_allowed_flag || from_environment;
+    const char* v = std::getenv("POKOMARU_ALLOW_SOFTWARE_GL");
+    return v && *v && std::strcmp(v, "0") != 0;
 }
 
 unsigned current_refusal() {
-    if (!refusal_read_from_environment) {
-        refusal_read_from_environment = true;
-        if (const char* v = std::getenv("POKOMARU_REFUSE_RENDERERS")) {
-            if (std::strcmp(v, "accelerated") == 0) refusal_flags |= RefuseAccelerated;
-            if (std::strcmp(v, "all") == 0) refusal_flags |= RefuseAccelerated | RefuseSoftware;
-        }
+    unsigned refusal = RefuseNone;
+    if (const char* v = std::getenv("POKOMARU_REFUSE_RENDERERS")) {
+        if (std::strcmp(v, "accelerated") == 0) refusal |= RefuseAccelerated;
+        if (std::strcmp(v, "all") == 0) refusal |= RefuseAccelerated | RefuseSoftware;
     }
-    unsigned injected = RefuseNone;
-    if (fault_injected(Fault::HardwareDevice)) injected |= RefuseAccelerated;
-    if (fault_injected(Fault::AnyDevice)) injected |= RefuseAccelerated | RefuseSoftware;
-    return refusal_flags | injected;
+    if (fault_injected(Fault::HardwareDevice)) refusal |= RefuseAccelerated;
+    if (fault_injected(Fault::AnyDevice)) refusal |= RefuseAccelerated | RefuseSoftware;
+    return refusal;
 }
 
 // Whether a GL renderer string names a software rasteriser.
@@ -121,11 +118,4 @@ bool only_software_gl_here() {
         closedir(dri);
     }
     return !render_node;
-}
-
-void sdl_graphics_allow_software_gl(bool allow) { software_gl_allowed_flag = allow; }
-
-void sdl_graphics_refuse_renderers(unsigned refusal) {
-    current_refusal();
-    refusal_flags = refusal;
 }

@@ -7,7 +7,7 @@
 // the left button, keys (Escape, letters, digits, Return, Space, Backspace,
 // Tab; any other key as 0xFF), focus gained and lost, resizes, the close box
 // and the session's quit, exposure; the touch mark on the mouse events SDL
-// makes from a finger (SDL_TOUCH_MOUSEID); the tick count and sleep.
+// makes from a finger (SDL_TOUCH_MOUSEID).
 // A click on an inactive window both activates and presses.
 //
 // Not implemented: the right and middle buttons and the wheel; moves
@@ -21,7 +21,6 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/hosted/host_clock.h"
 #include "platform/hosted/host_window.h"
 #include "platform/sdl/sdl_window.h"
 
@@ -221,7 +220,3 @@ bool host_next_event(HostEvent& out) {
 }
 
 void host_queue_found_empty() {}  // SDL holds nothing back
-
-std::uint64_t host_ticks_ms() { return SDL_GetTicks64(); }
-
-void host_sleep_ms(std::uint32_t milliseconds) { SDL_Delay(milliseconds); }

@@ -1,5 +1,5 @@
 /* Start-up faults inside the system's own DirectInput and DirectMusic
- * objects, for the fault names of platform/test_hooks.h. The object's
+ * objects, for the fault names of platform/faults.h. The object's
  * method table is swapped for a copy in which one method is ours; the
  * object itself, and every other method, stay the system's. */
 #define WIN32_LEAN_AND_MEAN

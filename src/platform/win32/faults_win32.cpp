@@ -1,10 +1,10 @@
-// The start-up faults of platform/test_hooks.h on Windows, named the same
+// The start-up faults of platform/faults.h on Windows, named the same
 // as on every platform (POKOMARU_FAULT=keyboard,mouse,...). The game's calls
 // that make the input system and the sound objects come through here; with
 // no fault named they are the system's calls, untouched.
 #include "platform/direct_input.h"
 #include "platform/direct_music.h"
-#include "platform/test_hooks.h"
+#include "platform/faults.h"
 #include "platform/win32/com_faults_win32.h"
 
 #undef DirectInput8Create

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/sjis.h"
-#include "platform/test_hooks.h"
+#include "platform/faults.h"
 #include "platform/win32/frame_skip.h"
 #include "platform/win32/wide_text.h"
 #include "platform/window.h"
@@ -87,12 +87,3 @@ BOOL cp932_PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max
 }
 
 LRESULT cp932_DispatchMessageA(const MSG* msg) { return DispatchMessageW(msg); }
-
-int cp932_MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
-    if (MessageBoxObserver observer = message_box_observer())
-        observer(cp932_to_utf8(caption ? caption : ""), cp932_to_utf8(text ? text : ""));
-    if (message_boxes_suppressed()) return IDOK;
-    std::wstring wide_text = wide_from_cp932(text ? text : "");
-    std::wstring wide_caption = wide_from_cp932(caption ? caption : "");
-    return MessageBoxW(owner, wide_text.c_str(), wide_caption.c_str(), style);
-}
