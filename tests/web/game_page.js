@@ -1,6 +1,7 @@
-// Driving the game's page in the browser tests: opening it, reading the
-// game's state and back buffer through the test build's exports, waiting for
-// conditions with generous bounds, and the atlas the pictures come from.
+// Driving the game's page in the browser tests, in any engine: opening it,
+// reading the game's state and back buffer through the test build's
+// exports, waiting in the page for what the game shows, playing pieces by
+// mouse or by finger, and the atlas the pictures come from.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -10,69 +11,78 @@ const ROOT = path.resolve(__dirname, '../..');
 const atlas = decodePng(fs.readFileSync(path.join(ROOT, 'game/bitmap.png')));
 
 const Scene = { Title: 0, Scatter: 1, Play: 2, Clear: 3 };
+const Mode = { Municipality: 0, Mascot: 1 };
 const Piece = { Loose: 1, Held: 2, Placed: 3 };
+const kHover = 2;  // the drag phase with a candidate under the pointer
 
-// The scene updates stand still below ~30 frames per second, so every wait
-// is for what the game shows, never for a time.
+// The address of the game with what the test page's hooks are to do
+// (support/test_hooks.js): code run before the page's scripts, and code
+// run on the program's file system just before the game starts.
+function gameUrl(url, { init, beforeMain } = {}) {
+  const config = {};
+  if (init) config.init = `(${init})()`;
+  if (beforeMain) config.beforeMain = beforeMain.toString();
+  return Object.keys(config).length ? `${url}#${encodeURIComponent(JSON.stringify(config))}` : url;
+}
+
 async function waitFor(what, condition, timeout = 60000) {
   const start = Date.now();
-  let last;
   for (;;) {
-    last = await condition();
+    const last = await condition();
     if (last) return last;
     if (Date.now() - start > timeout) throw new Error(`timed out waiting for ${what}`);
     await new Promise((r) => setTimeout(r, 40));
   }
 }
 
-async function state(page) {
-  return JSON.parse(await page.evaluate(() => pokomaru.UTF8ToString(pokomaru._pokomaru_test_state())));
+async function state(tab) {
+  return tab.evaluate(() => JSON.parse(pokomaru.UTF8ToString(pokomaru._pokomaru_test_state())));
 }
 
-async function waitForState(page, what, predicate, timeout) {
-  return waitFor(what, async () => {
-    const s = await state(page).catch(() => null);
-    return s && predicate(s) ? s : null;
-  }, timeout);
+// The scene updates stand still below ~30 frames per second, so every wait
+// is for what the game shows, never for a time. The condition is tried in
+// the page on every animation frame: `predicate(state, arg)` must stand on
+// its own (it is sent as source), with what it needs in `arg`.
+async function waitForState(tab, what, predicate, arg = null, timeout = 60000) {
+  const s = await tab.evaluate(async (source, arg, timeout) => {
+    const predicate = (0, eval)(`(${source})`);
+    const start = performance.now();
+    for (;;) {
+      let s = null;
+      try {
+        s = JSON.parse(pokomaru.UTF8ToString(pokomaru._pokomaru_test_state()));
+      } catch (e) {}
+      if (s && predicate(s, arg)) return s;
+      if (performance.now() - start > timeout) return null;
+      await new Promise((r) => (document.hidden ? setTimeout(r, 10) : requestAnimationFrame(() => r())));
+    }
+  }, predicate.toString(), arg, timeout);
+  if (!s) throw new Error(`timed out waiting for ${what}`);
+  return s;
 }
 
-// Opens the page and waits until the game has run a scene update on the
-// title (it measures the window in every update).
-async function openGame(context, url, { errors } = {}) {
-  const page = context.pages()[0] || (await context.newPage());
-  const pageErrors = errors || [];
-  page.on('pageerror', (e) => pageErrors.push(e.message));
-  page.on('console', (m) => { if (m.type() === 'error') pageErrors.push(m.text()); });
-  await installHooks(page);
-  await page.goto(url);
-  await waitForGame(page);
-  return { page, errors: pageErrors };
+// Opens the game and waits until it has run a scene update on the title (it
+// measures the window in every update).
+async function openGame(tab, url, hooks) {
+  await tab.goto(gameUrl(url, hooks));
+  await waitForGame(tab);
 }
 
-// Before the page's script runs: every effect the game plays is noted, and
-// window.pokomaruBeforeMain (if a test sets one) changes the program's files
-// just before the game starts.
-async function installHooks(page) {
-  await page.addInitScript(() => {
-    window.pokomaruEffects = [];
-    Object.defineProperty(window, 'pokomaru', {
-      configurable: true,
-      set(module) {
-        module.pokomaruPlayed = (effect, audible) => window.pokomaruEffects.push({ effect, audible });
-        module.onRuntimeInitialized = () => { if (window.pokomaruBeforeMain) window.pokomaruBeforeMain(module.FS); };
-        Object.defineProperty(window, 'pokomaru', { value: module, writable: true, configurable: true });
-      },
-    });
-  });
+async function waitForGame(tab) {
+  await waitFor('the game to start', () => tab.evaluate(() => !!(window.pokomaru && window.pokomaru.calledRun)).catch(() => false));
+  await waitForState(tab, 'a scene update on the title', (s) => s.scene === 0 && s.window_width > 0);
 }
 
-async function waitForGame(page) {
-  await waitFor('the game to start', () => page.evaluate(() => !!(window.pokomaru && window.pokomaru.calledRun)));
-  await waitForState(page, 'a scene update on the title', (s) => s.scene === Scene.Title && s.window_width > 0);
+async function pageErrors(tab) {
+  return tab.evaluate(() => window.pokomaruErrors || []);
 }
 
-async function backBuffer(page) {
-  const base64 = await page.evaluate(() => {
+async function effects(tab) {
+  return tab.evaluate(() => window.pokomaruEffects.map((e) => e.effect));
+}
+
+async function backBuffer(tab) {
+  const base64 = await tab.evaluate(() => {
     const at = pokomaru._pokomaru_test_back_buffer();
     if (!at) return null;
     const bytes = pokomaru.HEAPU8.subarray(at, at + 1024 * 768 * 4);
@@ -103,6 +113,23 @@ function overBlue(texel) {
   return ((0xff << 24) | (r << 16) | (g << 8) | b) >>> 0;
 }
 
+// Pixels of the back buffer (or a screenshot) that differ from what the
+// atlas background puts there: the upper picture drawn at (0, 0), the band
+// tiled from its corner in two rows of 116.
+function backgroundMismatches(pixelAt, x0, y0, w, h) {
+  let differing = 0;
+  for (let y = y0; y < y0 + h; ++y)
+    for (let x = x0; x < x0 + w; ++x) {
+      const texel = y < 568 ? atlasTexel(x, y) : atlasTexel(x % 256, y < 684 ? y - 568 : y - 684);
+      if ((pixelAt(x, y) & 0xffffff) !== (overBlue(texel) & 0xffffff)) ++differing;
+    }
+  return differing;
+}
+
+function fromBackBuffer(words) {
+  return (x, y) => words[y * 1024 + x];
+}
+
 function pieceCentre(p) {
   return { x: p.x + p.width / 2, y: p.y + p.height / 2 };
 }
@@ -117,7 +144,100 @@ function topLoosePiece(s) {
   return -1;
 }
 
+// --- Playing -----------------------------------------------------------------
+
+async function clickTitleButton(tab, x) {
+  const lit = x < 512 ? 1 : 11;
+  await tab.mouseMove(x, 632);
+  await waitForState(tab, 'the button lit', (s, lit) => s.title_button_state === lit, lit);
+  await tab.mouseDown();
+  await waitForState(tab, 'the button pressed', (s, lit) => s.title_button_state === lit + 1, lit);
+  await tab.mouseUp();
+}
+
+async function waitForPlay(tab, mode) {
+  return waitForState(tab, 'the play scene', (s, mode) => s.scene === 2 && s.mode === mode, mode);
+}
+
+// The game hovers the lowest loose piece under the pointer and brings it to
+// the top: whichever that is, it is the one picked up.
+async function candidate(tab) {
+  return waitForState(tab, 'a candidate under the pointer', (t) =>
+    t.drag_phase === 2 && t.active_piece >= 0 && t.active_piece < t.pieces.length && t.pieces[t.active_piece].state === 1);
+}
+
+async function heldPiece(tab, timeout) {
+  return waitForState(tab, 'a piece held', (t) =>
+    t.active_piece >= 0 && t.active_piece < t.pieces.length && t.pieces[t.active_piece].state === 2, null, timeout);
+}
+
+async function overHome(tab, index) {
+  return waitForState(tab, `piece ${index} over its home`, (t, i) =>
+    Math.abs(t.pieces[i].x - t.pieces[i].home_x) < 1 && Math.abs(t.pieces[i].y - t.pieces[i].home_y) < 1, index);
+}
+
+async function placed(tab, index) {
+  return waitForState(tab, `piece ${index} placed`, (t, i) => t.pieces[i].state === 3, index);
+}
+
+// Picks up a loose piece with the mouse and drops it at its home. A press
+// the game did not take (it may stand still for a moment on a busy machine)
+// is let go and made again.
+async function placeByMouse(tab, s) {
+  let held = null;
+  for (let attempt = 0; !held; ++attempt) {
+    const from = pieceCentre(s.pieces[topLoosePiece(s)]);
+    await tab.mouseMove(from.x, from.y);
+    await candidate(tab);
+    await tab.mouseDown();
+    try {
+      held = await heldPiece(tab, 10000);
+    } catch (error) {
+      if (attempt >= 4) throw error;
+      await tab.mouseUp();
+      s = await state(tab);
+    }
+  }
+  const index = held.active_piece;
+  const to = homeCentre(held.pieces[index]);
+  await tab.mouseMove(to.x, to.y, 3);
+  await overHome(tab, index);
+  await tab.mouseUp();
+  return placed(tab, index);
+}
+
+// The same with one finger: the touch on the piece alone picks it up.
+async function placeByTouch(tab, s, steps = 3) {
+  let held = null;
+  for (let attempt = 0; !held; ++attempt) {
+    const from = pieceCentre(s.pieces[topLoosePiece(s)]);
+    await tab.touchStart(from.x, from.y);
+    try {
+      held = await heldPiece(tab, 10000);
+    } catch (error) {
+      if (attempt >= 4) throw error;
+      await tab.touchEnd();
+      s = await state(tab);
+    }
+  }
+  const index = held.active_piece;
+  const from = pieceCentre(held.pieces[index]), to = homeCentre(held.pieces[index]);
+  for (let k = 1; k <= steps; ++k)
+    await tab.touchMove(from.x + ((to.x - from.x) * k) / steps, from.y + ((to.y - from.y) * k) / steps);
+  await overHome(tab, index);
+  await tab.touchEnd();
+  return placed(tab, index);
+}
+
+// A whole game from the play scene on, by mouse or by one finger.
+async function playWholeGame(tab, mode, input) {
+  let s = await waitForPlay(tab, mode);
+  while (s.pieces_left > 0) s = input === 'touch' ? await placeByTouch(tab, s) : await placeByMouse(tab, s);
+  return waitForState(tab, 'the clear scene', (t) => t.scene === 3);
+}
+
 module.exports = {
-  installHooks, Scene, Piece, ROOT, atlas, waitFor, state, waitForState, openGame, waitForGame, backBuffer, atlasTexel, overBlue,
-  pieceCentre, homeCentre, topLoosePiece,
+  Scene, Mode, Piece, kHover, ROOT, atlas, gameUrl, waitFor, state, waitForState, openGame, waitForGame, pageErrors,
+  effects, backBuffer, atlasTexel, overBlue, backgroundMismatches, fromBackBuffer, pieceCentre, homeCentre, topLoosePiece, clickTitleButton, waitForPlay,
+  candidate, heldPiece, overHome, placed, placeByMouse, placeByTouch, playWholeGame,
 };

@@ -1,0 +1,66 @@
+// The title as drawn, in the back buffer and on the screen, and its buttons
+// under the pointer.
+'use strict';
+const assert = require('assert/strict');
+const { test } = require('../harness');
+const g = require('../game_page');
+const { decodePng } = require('../png');
+
+function fromScreenshot(png) {
+  const image = decodePng(png);
+  return (x, y) => {
+    const i = (y * image.width + x) * 4;
+    return (image.rgba[i] << 16) | (image.rgba[i + 1] << 8) | image.rgba[i + 2];
+  };
+}
+
+// The button picture left of its caption, as the atlas has it: equal when
+// the button is drawn opaque (lit), not when faded.
+function buttonPatchDistance(words, left, atlasTop) {
+  let differing = 0;
+  for (let y = 0; y < 24; ++y)
+    for (let x = 0; x < 14; ++x)
+      if ((words[(620 + y) * 1024 + left + x] & 0xffffff) !== (g.atlasTexel(3 + x, atlasTop + y) & 0xffffff)) ++differing;
+  return differing / (24 * 14);
+}
+const kButtonTop = 1508, kPressedButtonTop = 1580;
+const kMunicipalityPatch = 323, kMascotPatch = 579;
+
+test('title: drawn pixel-exact over the atlas background, in the back buffer and on the screen', async ({ tab, url, note }) => {
+  await g.openGame(tab, url);
+  assert.equal(await tab.evaluate(() => document.title), 'ぽこ丸ジグゾー');
+  note(`first frame ${Math.round(await tab.evaluate(() => window.pokomaruFirstFrame))} ms after navigation`);
+  const s = await g.state(tab);
+  assert.deepEqual([s.window_width, s.window_height], [1024 + 18, 768 + 44], 'the client area is the 1024 x 768 canvas');
+  const words = await g.backBuffer(tab);
+  // The band below the buttons, and a corner of the upper picture no piece covers.
+  assert.equal(g.backgroundMismatches(g.fromBackBuffer(words), 0, 672, 1024, 96), 0);
+  assert.equal(g.backgroundMismatches(g.fromBackBuffer(words), 20, 500, 100, 60), 0);
+  const shot = fromScreenshot(await tab.screenshot());
+  assert.equal(g.backgroundMismatches(shot, 0, 672, 1024, 96), 0, 'the canvas shows the back buffer one to one');
+  assert.equal(g.backgroundMismatches(shot, 20, 500, 100, 60), 0);
+  assert.deepEqual(await g.pageErrors(tab), []);
+});
+
+test('title buttons: faded with the pointer away, lit under it, pressed while held', async ({ tab, url }) => {
+  await g.openGame(tab, url);
+  await tab.mouseMove(100, 700);
+  await g.waitForState(tab, 'neither button lit', (s) => s.title_button_state === 0);
+  let words = await g.backBuffer(tab);
+  assert.ok(buttonPatchDistance(words, kMunicipalityPatch, kButtonTop) > 0.008, 'municipality button faded');
+  assert.ok(buttonPatchDistance(words, kMascotPatch, kButtonTop) > 0.008, 'mascot button faded');
+  await tab.mouseMove(640, 632);
+  await g.waitForState(tab, 'the mascot button lit', (s) => s.title_button_state === 11);
+  words = await g.backBuffer(tab);
+  assert.equal(buttonPatchDistance(words, kMascotPatch, kButtonTop), 0, 'mascot button lit');
+  assert.ok(buttonPatchDistance(words, kMunicipalityPatch, kButtonTop) > 0.008, 'municipality button still faded');
+  await tab.mouseDown();
+  await g.waitForState(tab, 'the mascot button pressed', (s) => s.title_button_state === 12);
+  words = await g.backBuffer(tab);
+  assert.equal(buttonPatchDistance(words, kMascotPatch, kPressedButtonTop), 0, 'mascot button pressed');
+  // Let go away from it: no game starts.
+  await tab.mouseMove(100, 700);
+  await g.waitForState(tab, 'the press given up', (s) => s.title_button_state === 0);
+  await tab.mouseUp();
+  assert.equal((await g.state(tab)).scene, g.Scene.Title);
+});
