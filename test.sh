@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit,
 # integration and real-window tests; the Windows build (both executables,
-# their tests under Wine); the browser build and its tests in headless
-# Chromium; the same suite built by clang with AddressSanitizer and
-# UndefinedBehaviorSanitizer; and, from that build, a short run of every fuzz
-# target (scripts/fuzz.sh runs them longer).
+# their tests under Wine); the browser build and its tests in Chromium,
+# Firefox ESR and WebKitGTK; the same suite built by clang with
+# AddressSanitizer and UndefinedBehaviorSanitizer; and, from that build, a
+# short run of every fuzz target (scripts/fuzz.sh runs them longer).
 set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/install-deps.sh
@@ -28,7 +28,7 @@ scripts/build-windows.sh
 ctest --test-dir build --output-on-failure -j2 --timeout 300 -L windows
 echo "Windows build and tests took $((SECONDS - windows_started)) s"
 
-echo "== browser (emscripten build, headless Chromium)"
+echo "== browser (emscripten build; Chromium, Firefox ESR, WebKitGTK)"
 web_started=$SECONDS
 tests/web/run.sh
 echo "Browser build and tests took $((SECONDS - web_started)) s"

@@ -316,4 +316,4 @@ async function launchEngine(name) {
   return LAUNCHERS[name]();
 }
 
-module.exports = { ENGINES, launchEngine, stopDisplay, WIDTH, HEIGHT };
+module.exports = { ENGINES, launchEngine, stopDisplay, ChromiumTab, WIDTH, HEIGHT };

@@ -61,6 +61,15 @@ async function waitForState(tab, what, predicate, arg = null, timeout = 60000) {
   return s;
 }
 
+// Lets the browser show n frames of its own (the game runs one per frame).
+async function frames(tab, n) {
+  await tab.evaluate((n) => new Promise((resolve) => {
+    let left = n;
+    const next = () => (--left <= 0 ? resolve() : requestAnimationFrame(next));
+    requestAnimationFrame(next);
+  }), n);
+}
+
 // Opens the game and waits until it has run a scene update on the title (it
 // measures the window in every update).
 async function openGame(tab, url, hooks) {
@@ -238,6 +247,6 @@ async function playWholeGame(tab, mode, input) {
 
 module.exports = {
   Scene, Mode, Piece, kHover, ROOT, atlas, gameUrl, waitFor, state, waitForState, openGame, waitForGame, pageErrors,
-  effects, backBuffer, atlasTexel, overBlue, backgroundMismatches, fromBackBuffer, pieceCentre, homeCentre, topLoosePiece, clickTitleButton, waitForPlay,
+  frames, effects, backBuffer, atlasTexel, overBlue, backgroundMismatches, fromBackBuffer, pieceCentre, homeCentre, topLoosePiece, clickTitleButton, waitForPlay,
   candidate, heldPiece, overHome, placed, placeByMouse, placeByTouch, playWholeGame,
 };

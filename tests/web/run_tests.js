@@ -3,7 +3,7 @@
 // 127.0.0.1 and played through the page's own mouse, touch and key events,
 // every test in each of the three engines one after another, one browser
 // per engine for the whole run.
-// Usage: node run_tests.js [--engines chromium,firefox,webkit] [name-filter]
+// Usage: node run_tests.js [--engines chromium,firefox,webkit] [name-pattern]
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -94,7 +94,8 @@ async function main() {
   const totals = { ran: 0, failed: 0 };
   try {
     for (const engine of engines) {
-      const chosen = tests.filter((t) => t.name.includes(filter) && (!t.engines || t.engines.includes(engine)));
+      const pattern = new RegExp(filter);
+      const chosen = tests.filter((t) => pattern.test(t.name) && (!t.engines || t.engines.includes(engine)));
       if (chosen.length) await runEngine(engine, chosen, site, totals);
     }
   } finally {
