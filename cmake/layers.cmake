@@ -64,4 +64,17 @@ endfunction()
 macro(pokomaru_hosted_layer)
   file(GLOB HOSTED_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/hosted/*.cpp)
   pokomaru_layer(pokomaru_hosted ${HOSTED_SOURCES})
+  # Its test part: the device's diagnostics, linked only by test builds.
+  pokomaru_testing_layer(pokomaru_hosted_testing hosted)
 endmacro()
+
+# pokomaru_testing_layer(<name> <folder under src/platform>): what tests ask
+# of a layer beyond what the game needs (src/platform/<folder>/testing/), as
+# a library only test builds link; the game program holds none of it.
+function(pokomaru_testing_layer name folder)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/${folder}/testing/*.cpp)
+  add_library(${name} STATIC ${sources})
+  target_link_libraries(${name} PUBLIC pokomaru_headers)
+  target_compile_options(${name} PRIVATE ${POKOMARU_WARNINGS})
+  add_dependencies(${name} layering_check)
+endfunction()

@@ -70,7 +70,7 @@ set_target_properties(pokomaru-jigsaw PROPERTIES SUFFIX ".js"
 add_executable(pokomaru-jigsaw-test EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/shell/main.cpp
   ${CMAKE_SOURCE_DIR}/tests/web/support/test_exports.cpp)
 target_compile_options(pokomaru-jigsaw-test PRIVATE ${WEB_COMPILE_OPTIONS})
-target_link_libraries(pokomaru-jigsaw-test PRIVATE pokomaru_web_core)
+target_link_libraries(pokomaru-jigsaw-test PRIVATE pokomaru_hosted_testing pokomaru_web_core)
 target_link_options(pokomaru-jigsaw-test PRIVATE ${WEB_LINK_OPTIONS})
 set_target_properties(pokomaru-jigsaw-test PROPERTIES SUFFIX ".js"
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-page OUTPUT_NAME pokomaru-jigsaw

@@ -27,6 +27,7 @@
 #include "scenes/labels.h"
 #include "scenes/scenes.h"
 #include "shell/main_window.h"
+#include "support/game_invariants.h"
 
 namespace {
 
@@ -150,70 +151,8 @@ LPARAM client_point(double logical_x, double logical_y) {
 
 void send(UINT message, WPARAM w, LPARAM l) { window_proc(main_window, message, w, l); }
 
-void check_label(const InfoLabel& label) {
-    if (label.state < Hidden || label.state > Shown) broken("a label in no state");
-    if (!std::isfinite(label.x) || !std::isfinite(label.y) || !std::isfinite(label.width) ||
-        !std::isfinite(label.height))
-        broken("a label at a place that is not a number");
-}
-
-void check_set(const PieceRecord* pieces, const std::int32_t* order, int count, bool in_play_set) {
-    bool seen[kMascotPieces] = {};
-    for (int i = 0; i < count; ++i) {
-        const std::int32_t index = order[i];
-        if (index < 0 || index >= count) broken("an order element out of range");
-        if (seen[index]) broken("an order that is not a permutation");
-        seen[index] = true;
-    }
-    int held = 0;
-    for (int i = 0; i < count; ++i) {
-        const PieceRecord& p = pieces[i];
-        if (p.state != Loose && p.state != Held && p.state != Placed) broken("a piece in no state");
-        if (!std::isfinite(p.x) || !std::isfinite(p.y)) broken("a piece at a place that is not a number");
-        if (p.state == Held) {
-            ++held;
-            if (!in_play_set) broken("a piece held in the set not in play");
-            if (game.active_piece != i) broken("a held piece that is not the active piece");
-            if (game.drag_phase != DragPhase::Dragging) broken("a piece held while not dragging");
-        }
-        if (p.state == Placed && (p.x != p.home_x || p.y != p.home_y)) broken("a placed piece away from home");
-    }
-    if (held > 1) broken("more than one piece held");
-}
-
 void check_invariants() {
-    if (game.current_scene < Title || game.current_scene > Clear) broken("an unknown scene");
-    if (game.puzzle_mode != Municipality && game.puzzle_mode != Mascot) broken("an unknown mode");
-    const int ts = game.title_button_state;
-    if (ts != 0 && ts != 1 && ts != 2 && ts != 11 && ts != 12) broken("an unknown title button state");
-    if (game.clear_button_state < ClearIdle || game.clear_button_state > ClearPressed)
-        broken("an unknown clear button state");
-    const auto phase = static_cast<std::int32_t>(game.drag_phase);
-    if (phase < 1 || phase > 3) broken("an unknown drag phase");
-    const Set set = current_set();
-    // Stricter than the game needs on the title, where nothing reads the
-    // candidate that Escape keeps; but a new game clears it, so it names a
-    // piece of the set in play (or none) in every scene.
-    if (game.active_piece != NO_PIECE && (game.active_piece < 0 || game.active_piece >= set.count))
-        broken("an active piece out of range");
-    check_set(game.municipality_pieces, game.municipality_order, kMunicipalityPieces,
-              game.puzzle_mode == Municipality);
-    check_set(game.mascot_pieces, game.mascot_order, kMascotPieces, game.puzzle_mode == Mascot);
-    if (game.current_scene == Play || game.current_scene == Clear) {
-        int not_placed = 0;
-        for (int i = 0; i < set.count; ++i) not_placed += set.pieces[i].state != Placed;
-        if (game.pieces_left != not_placed) broken("pieces_left is not the number of pieces not placed");
-        if (game.current_scene == Clear && not_placed != 0) broken("the clear scene with pieces left");
-    }
-    if (!std::isfinite(game.play_seconds) || game.play_seconds < 0) broken("a play clock that is not a time");
-    if (!std::isfinite(game.scatter_seconds) || game.scatter_seconds < 0) broken("a scatter clock that is not a time");
-    for (double t : game.best_seconds)
-        if (!std::isfinite(t) || t <= 0) broken("a best time that is not a time");
-    for (const InfoLabel* l : {&game.muni_name_label, &game.muni_reading_label, &game.muni_population_label,
-                               &game.muni_area_label, &game.muni_region_label, &game.muni_remark_label,
-                               &game.mascot_name_label, &game.mascot_affiliation_label})
-        check_label(*l);
-    for (const InfoLabel& l : game.mascot_line_labels) check_label(l);
+    if (const char* why = broken_game_invariant()) broken(why);
 }
 
 // Every input gets at most this many frames, so that one run stays short.

@@ -80,7 +80,15 @@ BOOL PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max, UINT
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+// Queues a message for the window (or, for no window, the program), handed
+// out before any new event of the window system.
+BOOL PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 void PostQuitMessage(int exit_code);
+// The extra information of the message PeekMessageA handed out last: for a
+// mouse message made from a finger, 0xFF515780 (the signature 0xFF515700
+// in the upper 24 bits and the touch bit 0x80), as Windows marks it; 0 for
+// every other message. On Windows this is the system's own.
+LPARAM GetMessageExtraInfo();
 
 DWORD GetTickCount();
 void Sleep(DWORD milliseconds);

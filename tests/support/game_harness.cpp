@@ -12,7 +12,6 @@
 
 #include "platform/graphics_objects.h"
 #include "platform/sdl/sdl_window.h"
-#include "platform/sdl/window_events.h"
 #include "platform/sprite/render_device.h"
 #include "platform/test_hooks.h"
 #include "scenes/game_state.h"
@@ -35,7 +34,7 @@ LPARAM pos(int x, int y) {
 int last_x = 0, last_y = 0;
 
 void post(UINT message, WPARAM w, LPARAM l) {
-    if (main_window) post_window_message(main_window, message, w, l);
+    if (main_window) PostMessageA(main_window, message, w, l);
 }
 
 }  // namespace

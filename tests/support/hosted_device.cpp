@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/hosted/device_hooks.h"
+#include "platform/hosted/presenter_diagnostics.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ void compare(IDirect3DDevice9* device, Checking& k, const HostedPresentedFrame& 
     c.damaged = counts.in_part - k.damaged_before;
     // Where only part of the back buffer was copied to the window, the
     // window must show all of it all the same.
-    if (p.presenter->read_window(k.window)) {
+    if (presenter_read_window(*p.presenter, k.window)) {
         ++c.window_frames;
         const long at = first_difference(k.window, k.checker.shown());
         if (at >= 0 && c.window_differing_frames++ == 0) {

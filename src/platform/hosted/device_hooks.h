@@ -1,17 +1,18 @@
 // Diagnostics of the graphics device of every platform but Windows, for
-// tests and benchmarks; the game never calls these. What checks a frame
-// (its pixels against a full drawing) lives with the tests, behind the one
-// after-present callback below.
+// tests and benchmarks; the game never calls these, and the game program
+// does not hold them: they live in the hosted layer's test part
+// (testing/device_hooks.cpp), which only test builds link. What checks a
+// frame (its pixels against a full drawing) lives with the tests, behind
+// the one after-present callback below.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 
-#include "platform/frame_pictures.h"
 #include "platform/graphics.h"
+#include "platform/hosted/device_hosted.h"
 #include "platform/hosted/host_graphics.h"
 
-// Presents of a device since it was made.
+// Presents of a device since the first of these calls on it.
 struct HostedPresentCounts {
     unsigned long drawn = 0;       // drawn and shown
     unsigned long skipped = 0;     // found identical to the frame already shown, and not drawn
@@ -32,12 +33,7 @@ const char* device_renderer_name(IDirect3DDevice9* device);
 // loss until Reset.
 void simulate_device_loss(IDirect3DDevice9* device);
 
-// What a present just did, as the callback sees it: the shared record
-// (its pictures are the presenter's) and how the presenter drew it.
-struct HostedPresentedFrame : PresentedFrame {
-    HostPresenter* presenter = nullptr;
-    FrameDrawn drawn;
-};
 // Runs after every present of a device that did not find it lost (an empty
-// function: none).
+// function: none). The frame's pictures are the presenter's own
+// (presenter_diagnostics.h).
 void set_after_present(IDirect3DDevice9* device, std::function<void(const HostedPresentedFrame&)> after_present);

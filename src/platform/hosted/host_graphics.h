@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/frame_pictures.h"
 #include "platform/frame_recorder.h"
 #include "platform/graphics.h"
 #include "platform/sprite/render_backend.h"
@@ -35,7 +34,7 @@ enum class HostRenderer : std::uint8_t {
 };
 
 // How a frame is drawn: the savings a presenter may make, all on by default
-// (tests and benchmarks turn them off to compare).
+// (tests and benchmarks turn them off to compare, presenter_diagnostics.h).
 struct FrameDrawingOptions {
     bool cached_prefix = true;    // keep the back buffer after the frame's unchanged start, and start from it
     bool opaque_shortcut = true;  // draw quads that only show opaque texels without blending
@@ -47,7 +46,7 @@ struct FrameDrawing {
     const RecordedFrame* frame = nullptr;     // the frame to draw, its generations stamped
     const RecordedFrame* presented = nullptr; // the frame presented last, or null
     FramePosition prefix;                     // unchanged_prefix(*frame, *presented) (0 without one)
-    FramePosition drawn;                      // of *frame, already drawn by draw_now (a read-back)
+    FramePosition drawn;                      // of *frame, already drawn for a read-back in a test build
     bool back_buffer_kept = false;            // the back buffer still shows *presented, drawn nothing since
 };
 
@@ -63,15 +62,13 @@ struct HostWindowState {
     bool exposed = false;  // the window system lost what was shown (shown, exposed, restored ...)
 };
 
-// Its frame pictures (platform/frame_pictures.h): draw_in_full, and the
-// back buffer as what is shown (after a skipped present it still holds the
-// last picture drawn).
-class HostPresenter : public FramePictures {
+// A presenter: what the device needs of a backend to put the game's frames
+// on the screen, and nothing more. What tests ask of it besides (read-backs,
+// a full drawing to check a frame against, a simulated loss, the drawing's
+// options) is in presenter_diagnostics.h, which only test builds link.
+class HostPresenter {
 public:
-    ~HostPresenter() override = default;
-
-    // The renderer's name ("opengl", "software" ...), for diagnostics.
-    virtual const char* name() const = 0;
+    virtual ~HostPresenter() = default;
 
     // Textures of 32-bit ARGB texels, as RenderBackend's (managed: a
     // presenter keeps what it needs to make them again after a reset). Handles
@@ -85,15 +82,11 @@ public:
     // Makes the width x height back buffer (again), cleared to black:
     // S_OK or D3DERR_OUTOFVIDEOMEMORY. Nothing of a cached layer survives.
     virtual HRESULT make_back_buffer(int width, int height) = 0;
-    virtual void set_options(const FrameDrawingOptions& options) = 0;
     // Forgets every picture it keeps of earlier frames (the cached layer).
     virtual void forget_presented() = 0;
 
     // What changed in the window since the last call.
     virtual HostWindowState poll_window() = 0;
-    // Draws commands [from, to) of a frame into the back buffer now (the
-    // device does so before a read-back in the middle of a frame).
-    virtual void draw_now(const RecordedFrame& frame, FramePosition from, FramePosition to) = 0;
     // Draws the rest of a frame into the back buffer, so that it holds the
     // same pixels as a full drawing of it.
     virtual FrameDrawn draw_frame(const FrameDrawing& drawing) = 0;
@@ -107,19 +100,6 @@ public:
     // S_OK, D3DERR_OUTOFVIDEOMEMORY, or D3DERR_DEVICELOST when the textures
     // could not all be made again.
     virtual HRESULT reset(int width, int height) = 0;
-
-    // The back buffer as it stands: ARGB rows, alpha as drawn.
-    virtual bool read_back_buffer(std::vector<std::uint32_t>& argb) = 0;
-
-    // For tests of the device. Drops what a real device loss drops and
-    // reports the loss until reset.
-    virtual void simulate_loss() = 0;
-    // For the frame check: draw_in_full (FramePictures) draws somewhere
-    // other than the back buffer, with no layer and no shortcut.
-    bool read_shown(std::vector<std::uint32_t>& argb) override { return read_back_buffer(argb); }
-    // What the window shows, where it keeps its picture at the back buffer's
-    // size (a software renderer's window surface); false elsewhere.
-    virtual bool read_window(std::vector<std::uint32_t>& argb) = 0;
 };
 
 // Makes the presenter of a window; null when the window cannot have one,

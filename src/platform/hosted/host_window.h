@@ -49,8 +49,21 @@ struct HostEvent {
     int x = 0, y = 0;
     bool left_held = false;
     unsigned key = 0;
+    bool touch = false;  // a move, press or release made by a finger, not a mouse
 };
 
-// Takes pending events for the game's window, oldest first, into out (at
-// most capacity); returns how many. Never waits.
-int host_poll_events(HostEvent* out, int capacity);
+// The one road of an event: the hosted layer asks for the next event when
+// the main loop asks for a message (PeekMessageA) and none of the
+// program's own (PostQuitMessage, PostMessageA) is waiting, and turns it
+// into the window message right then; events the game's window has no
+// message for are passed over.
+//
+// The oldest pending event for the game's window into out; false when none
+// is pending. Never waits.
+bool host_next_event(HostEvent& out);
+
+// The frame boundary: PeekMessageA, asked to take a message, found none, so
+// the main loop runs one frame now and asks again only after it. A backend
+// that holds events back for a number of frames (a finger's press in the
+// browser) counts them here; another does nothing.
+void host_queue_found_empty();

@@ -20,7 +20,6 @@
 #include "platform/hosted/host_message_box.h"
 #include "platform/hosted/platform_window.h"
 #include "platform/hosted/text_units.h"
-#include "platform/hosted/window_queue.h"
 #include "platform/logical_screen.h"
 #include "platform/sjis.h"
 #include "platform/test_hooks.h"
@@ -73,11 +72,24 @@ struct WindowClass {
     ATOM atom;
 };
 
+// A message as the queue hands it out, with the extra information
+// GetMessageExtraInfo reports while it is the current one.
+struct QueuedMessage {
+    MSG msg{};
+    LPARAM extra_info = 0;
+};
+
 struct WindowSystem {
     std::map<std::string, WindowClass> classes;
-    std::deque<MSG> queue;
+    // The messages the program posts itself. The backend's events are not
+    // queued here: each becomes its message only when PeekMessageA takes it.
+    std::deque<QueuedMessage> posted;
+    // A message looked at without removing it (PM_NOREMOVE), handed out
+    // again by the next PeekMessageA.
+    QueuedMessage peeked;
+    bool has_peeked = false;
+    LPARAM extra_info = 0;  // of the message PeekMessageA handed out last
     PlatformWindow* window = nullptr;  // the game has one top-level window
-    bool quit_posted = false;
     ATOM next_atom = 0xC000;  // class atoms live above the predefined ones
 };
 
@@ -96,66 +108,93 @@ MSG make_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     return msg;
 }
 
-void post(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    ws().queue.push_back(make_message(window, message, wparam, lparam));
-}
-
 // Positions travel as two unsigned 16-bit words, as on Windows.
 LPARAM position_lparam(int x, int y) {
     return MAKELPARAM(static_cast<std::uint16_t>(x & 0xFFFF), static_cast<std::uint16_t>(y & 0xFFFF));
 }
 
-void take_backend_events() {
-    HostEvent events[64];
-    int count = 0;
-    do {
-        count = host_poll_events(events, 64);
-        for (int i = 0; i < count; ++i) post_host_event(events[i]);
-    } while (count == 64);
+// Windows marks the mouse messages it makes from a finger with this extra
+// information: the signature 0xFF515700 in the upper 24 bits, and 0x80 for
+// touch (a pen leaves the bit clear).
+constexpr std::uint32_t kTouchExtraInfo = 0xFF515780u;
+
+// The window message the game's window gets for a backend event, if any.
+// This is the only place an event becomes a message.
+bool message_of(const HostEvent& e, QueuedMessage& out) {
+    PlatformWindow* window = ws().window;
+    if (!window || window->destroyed) return false;
+    UINT message = 0;
+    WPARAM wparam = 0;
+    LPARAM lparam = 0;
+    switch (e.kind) {
+        case HostEventKind::PointerMove:
+            message = WM_MOUSEMOVE;
+            wparam = e.left_held ? MK_LBUTTON : 0;
+            lparam = position_lparam(e.x, e.y);
+            break;
+        case HostEventKind::LeftDown:
+            message = WM_LBUTTONDOWN;
+            wparam = MK_LBUTTON;
+            lparam = position_lparam(e.x, e.y);
+            break;
+        case HostEventKind::LeftUp:
+            message = WM_LBUTTONUP;
+            lparam = position_lparam(e.x, e.y);
+            break;
+        case HostEventKind::KeyDown:
+        case HostEventKind::KeyUp:
+            message = e.kind == HostEventKind::KeyDown ? WM_KEYDOWN : WM_KEYUP;
+            wparam = e.key;
+            lparam = 1;
+            break;
+        case HostEventKind::Activated:
+        case HostEventKind::Deactivated:
+            message = WM_ACTIVATE;
+            wparam = e.kind == HostEventKind::Activated ? WA_ACTIVE : WA_INACTIVE;
+            break;
+        case HostEventKind::Resized:
+            message = WM_SIZE;
+            lparam = position_lparam(e.x, e.y);
+            break;
+        case HostEventKind::CloseRequested:
+            message = WM_CLOSE;
+            break;
+        case HostEventKind::MustRedraw:
+            return false;  // the game draws every frame in full anyway
+    }
+    out.msg = make_message(window, message, wparam, lparam);
+    const bool pointer = message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP;
+    out.extra_info = pointer && e.touch ? static_cast<LPARAM>(kTouchExtraInfo) : 0;
+    return true;
+}
+
+// The next message in the order the program sees them: one looked at and
+// left in place, then the program's own, then the backend's next event.
+bool next_message(QueuedMessage& out, bool remove) {
+    WindowSystem& s = ws();
+    if (s.has_peeked) {
+        out = s.peeked;
+        s.has_peeked = !remove;
+        return true;
+    }
+    if (!s.posted.empty()) {
+        out = s.posted.front();
+        if (remove) s.posted.pop_front();
+        return true;
+    }
+    HostEvent event;
+    while (host_next_event(event)) {
+        if (!message_of(event, out)) continue;
+        if (!remove) {
+            s.peeked = out;
+            s.has_peeked = true;
+        }
+        return true;
+    }
+    return false;
 }
 
 }  // namespace
-
-// Turns one backend event into the window message the game handles.
-void post_host_event(const HostEvent& e) {
-    PlatformWindow* window = ws().window;
-    if (!window || window->destroyed) return;
-    switch (e.kind) {
-        case HostEventKind::PointerMove:
-            post(window, WM_MOUSEMOVE, e.left_held ? MK_LBUTTON : 0, position_lparam(e.x, e.y));
-            break;
-        case HostEventKind::LeftDown:
-            post(window, WM_LBUTTONDOWN, MK_LBUTTON, position_lparam(e.x, e.y));
-            break;
-        case HostEventKind::LeftUp:
-            post(window, WM_LBUTTONUP, 0, position_lparam(e.x, e.y));
-            break;
-        case HostEventKind::KeyDown:
-            post(window, WM_KEYDOWN, e.key, 1);
-            break;
-        case HostEventKind::KeyUp:
-            post(window, WM_KEYUP, e.key, 1);
-            break;
-        case HostEventKind::Activated:
-            post(window, WM_ACTIVATE, WA_ACTIVE, 0);
-            break;
-        case HostEventKind::Deactivated:
-            post(window, WM_ACTIVATE, WA_INACTIVE, 0);
-            break;
-        case HostEventKind::Resized:
-            post(window, WM_SIZE, 0, position_lparam(e.x, e.y));
-            break;
-        case HostEventKind::CloseRequested:
-            post(window, WM_CLOSE, 0, 0);
-            break;
-        case HostEventKind::MustRedraw:
-            break;  // the game draws every frame in full anyway
-    }
-}
-
-void post_window_message(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    post(window, message, wparam, lparam);
-}
 
 HINSTANCE platform_instance() { return &the_instance; }
 
@@ -209,8 +248,8 @@ BOOL UnregisterClassA(LPCSTR class_name, HINSTANCE) {
         delete s.window;
         s.window = nullptr;
     }
-    s.queue.clear();
-    s.quit_posted = false;
+    s.posted.clear();
+    s.has_peeked = false;
     return TRUE;
 }
 
@@ -269,8 +308,10 @@ BOOL DestroyWindow(HWND window) {
     if (window->proc) window->proc(window, WM_DESTROY, 0, 0);
     host_hide_window(window->host);
     // Messages still queued for the window are dropped with it.
-    auto& q = ws().queue;
-    for (auto it = q.begin(); it != q.end();) it = (it->hwnd == window) ? q.erase(it) : it + 1;
+    WindowSystem& s = ws();
+    auto& q = s.posted;
+    for (auto it = q.begin(); it != q.end();) it = (it->msg.hwnd == window) ? q.erase(it) : it + 1;
+    if (s.has_peeked && s.peeked.msg.hwnd == window) s.has_peeked = false;
     return true;
 }
 
@@ -287,12 +328,23 @@ BOOL GetWindowRect(HWND window, LPRECT rect) {
 }
 
 BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT remove) {
-    WindowSystem& s = ws();
-    if (s.queue.empty()) take_backend_events();
-    if (s.queue.empty()) return false;
-    *msg = s.queue.front();
-    if (remove & PM_REMOVE) s.queue.pop_front();
+    QueuedMessage taken;
+    if (!next_message(taken, (remove & PM_REMOVE) != 0)) {
+        // The main loop runs a frame now.
+        if (remove & PM_REMOVE) host_queue_found_empty();
+        return false;
+    }
+    *msg = taken.msg;
+    ws().extra_info = taken.extra_info;
     return true;
+}
+
+LPARAM GetMessageExtraInfo() { return ws().extra_info; }
+
+BOOL PostMessageA(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (window && window->destroyed) return FALSE;
+    ws().posted.push_back({make_message(window, message, wparam, lparam), 0});
+    return TRUE;
 }
 
 BOOL TranslateMessage(const MSG*) { return FALSE; }
@@ -307,11 +359,9 @@ LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
     return 0;
 }
 
-void PostQuitMessage(int exit_code) {
-    WindowSystem& s = ws();
-    s.quit_posted = true;
-    s.queue.push_back(make_message(nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0));
-}
+// The quit message waits in the program's own queue, as a message posted to
+// the thread.
+void PostQuitMessage(int exit_code) { PostMessageA(nullptr, WM_QUIT, static_cast<WPARAM>(exit_code), 0); }
 
 DWORD GetTickCount() {
     if (manual_clock_on()) return manual_clock_ms();

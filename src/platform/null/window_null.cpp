@@ -33,7 +33,8 @@ void host_client_position(HostWindow* window, int* x, int* y) {
 bool host_window_has_focus(HostWindow* window) { return window && window->shown; }
 bool host_screen_size(int*, int*) { return false; }
 void host_disable_text_input() {}
-int host_poll_events(HostEvent*, int) { return 0; }
+bool host_next_event(HostEvent&) { return false; }
+void host_queue_found_empty() {}
 
 std::uint64_t host_ticks_ms() {
     using namespace std::chrono;

@@ -9,7 +9,6 @@
 #include "platform/hosted/host_clock.h"
 #include "platform/hosted/host_window.h"
 #include "platform/sdl/sdl_window.h"
-#include "platform/sdl/window_events.h"
 
 namespace {
 
@@ -63,16 +62,19 @@ bool host_event_of(const SDL_Event& e, HostEvent& out) {
             if (e.motion.windowID != id || !inside_client(window->sdl, e.motion.x, e.motion.y)) return false;
             out = HostEvent{HostEventKind::PointerMove, e.motion.x, e.motion.y,
                             (e.motion.state & SDL_BUTTON_LMASK) != 0};
+            out.touch = e.motion.which == SDL_TOUCH_MOUSEID;
             return true;
         case SDL_MOUSEBUTTONDOWN:
             if (e.button.windowID != id || e.button.button != SDL_BUTTON_LEFT) return false;
             out = HostEvent{HostEventKind::LeftDown, e.button.x, e.button.y};
+            out.touch = e.button.which == SDL_TOUCH_MOUSEID;
             return true;
         case SDL_MOUSEBUTTONUP:
             if (e.button.windowID != id || e.button.button != SDL_BUTTON_LEFT ||
                 !inside_client(window->sdl, e.button.x, e.button.y))
                 return false;
             out = HostEvent{HostEventKind::LeftUp, e.button.x, e.button.y};
+            out.touch = e.button.which == SDL_TOUCH_MOUSEID;
             return true;
         case SDL_KEYDOWN:
         case SDL_KEYUP:
@@ -128,11 +130,6 @@ bool ensure_sdl_video() {
     SDL_SetHint(SDL_HINT_IME_SHOW_UI, "0");
     SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
     return SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
-}
-
-void translate_sdl_event(const SDL_Event& e) {
-    HostEvent event{HostEventKind::MustRedraw};
-    if (host_event_of(e, event)) post_host_event(event);
 }
 
 void set_window_title_utf8(SDL_Window* window, const char* title) {
@@ -200,14 +197,15 @@ void host_disable_text_input() {
     if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_StopTextInput();
 }
 
-int host_poll_events(HostEvent* out, int capacity) {
-    if (!SDL_WasInit(SDL_INIT_EVENTS)) return 0;
-    int count = 0;
+bool host_next_event(HostEvent& out) {
+    if (!SDL_WasInit(SDL_INIT_EVENTS)) return false;
     SDL_Event e;
-    while (count < capacity && SDL_PollEvent(&e))
-        if (host_event_of(e, out[count])) ++count;
-    return count;
+    while (SDL_PollEvent(&e))
+        if (host_event_of(e, out)) return true;
+    return false;
 }
+
+void host_queue_found_empty() {}  // SDL holds nothing back
 
 std::uint64_t host_ticks_ms() { return SDL_GetTicks64(); }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/web/web_page.h"
+#include "platform/win_types.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ EM_BOOL on_touch(int type, const EmscriptenTouchEvent* e, void*) {
     return EM_TRUE;
 }
 
-WPARAM virtual_key(const EmscriptenKeyboardEvent* e) {
+unsigned virtual_key(const EmscriptenKeyboardEvent* e) {
     if (std::strcmp(e->key, "Escape") == 0 || e->keyCode == 27) return VK_ESCAPE;
     if (e->keyCode >= 'A' && e->keyCode <= 'Z') return e->keyCode;
     if (e->keyCode >= '0' && e->keyCode <= '9') return e->keyCode;
@@ -65,7 +66,7 @@ WPARAM virtual_key(const EmscriptenKeyboardEvent* e) {
 }
 
 EM_BOOL on_key(int type, const EmscriptenKeyboardEvent* e, void*) {
-    const WPARAM key = virtual_key(e);
+    const unsigned key = virtual_key(e);
     if (type == EMSCRIPTEN_EVENT_KEYDOWN)
         the_input.key_down(key);
     else

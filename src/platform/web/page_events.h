@@ -1,6 +1,6 @@
 // The page's events as the browser layer receives them: pointer, touch and
 // key events of the canvas and the page, focus and visibility, all queued
-// as window messages in one PageInput.
+// as the hosted layer's events in one PageInput.
 #pragma once
 
 #include "platform/web/page_input.h"

@@ -4,9 +4,10 @@
 
 namespace {
 
-LPARAM position(const ClientPoint& at) {
-    return static_cast<LPARAM>(static_cast<std::uint32_t>(at.x & 0xFFFF) |
-                               (static_cast<std::uint32_t>(at.y & 0xFFFF) << 16));
+HostEvent pointer(HostEventKind kind, const ClientPoint& at, bool left_held, bool touch) {
+    HostEvent e{kind, at.x, at.y, left_held};
+    e.touch = touch;
+    return e;
 }
 
 }  // namespace
@@ -29,21 +30,21 @@ ClientPoint map_to_client(double css_x, double css_y, double css_width, double c
     return p;
 }
 
-void PageInput::post(UINT message, WPARAM wparam, LPARAM lparam) {
+void PageInput::post(const HostEvent& event) {
     if (waiting_.empty())
-        ready_.push_back({message, wparam, lparam});
+        ready_.push_back(event);
     else
-        waiting_.back().messages.push_back({message, wparam, lparam});
+        waiting_.back().events.push_back(event);
 }
 
-void PageInput::post_after_frames(int frames, UINT message, WPARAM wparam, LPARAM lparam) {
+void PageInput::post_after_frames(int frames, const HostEvent& event) {
     if (waiting_.empty()) frames_since_release_ = 0;
-    waiting_.push_back({frames, {{message, wparam, lparam}}});
+    waiting_.push_back({frames, {event}});
 }
 
-bool PageInput::next(PageMessage& out) {
+bool PageInput::next(HostEvent& out) {
     if (ready_.empty() && !waiting_.empty() && frames_since_release_ >= waiting_.front().frames) {
-        ready_ = std::move(waiting_.front().messages);
+        ready_ = std::move(waiting_.front().events);
         waiting_.pop_front();
         frames_since_release_ = 0;
     }
@@ -53,33 +54,35 @@ bool PageInput::next(PageMessage& out) {
     return true;
 }
 
-bool PageInput::take(PageMessage& out) {
-    if (next(out)) return true;
-    frame_ran();  // the main loop runs a frame now
-    return false;
-}
-
 // Like the mouse of the desktop, only what happens over the client area
 // reaches the game, and the mouse is never captured: a release outside is
 // not seen.
 void PageInput::mouse_move(const ClientPoint& at, bool left_held) {
-    if (at.inside && !finger_down()) post(WM_MOUSEMOVE, left_held ? MK_LBUTTON : 0, position(at));
+    if (at.inside && !finger_down()) post(pointer(HostEventKind::PointerMove, at, left_held, false));
 }
 
 void PageInput::mouse_down(const ClientPoint& at) {
-    if (at.inside && !finger_down()) post(WM_LBUTTONDOWN, MK_LBUTTON, position(at));
+    if (at.inside && !finger_down()) post(pointer(HostEventKind::LeftDown, at, true, false));
 }
 
 void PageInput::mouse_up(const ClientPoint& at) {
-    if (at.inside && !finger_down()) post(WM_LBUTTONUP, 0, position(at));
+    if (at.inside && !finger_down()) post(pointer(HostEventKind::LeftUp, at, false, false));
 }
 
-void PageInput::key_down(WPARAM virtual_key) { post(WM_KEYDOWN, virtual_key, 1); }
+void PageInput::key_down(unsigned virtual_key) {
+    HostEvent e{HostEventKind::KeyDown};
+    e.key = virtual_key;
+    post(e);
+}
 
-void PageInput::key_up(WPARAM virtual_key) { post(WM_KEYUP, virtual_key, 1); }
+void PageInput::key_up(unsigned virtual_key) {
+    HostEvent e{HostEventKind::KeyUp};
+    e.key = virtual_key;
+    post(e);
+}
 
 void PageInput::activation_changed(bool was_active) {
-    if (active() != was_active) post(WM_ACTIVATE, active() ? WA_ACTIVE : WA_INACTIVE, 0);
+    if (active() != was_active) post(HostEvent{active() ? HostEventKind::Activated : HostEventKind::Deactivated});
 }
 
 void PageInput::focus(bool focused) {
@@ -100,13 +103,13 @@ void PageInput::touch_start(long finger, const ClientPoint& at) {
     // A touch on a page without focus gives it focus, as a click activates
     // a window and presses at once.
     if (!focused_) focus(true);
-    post(WM_MOUSEMOVE, 0, position(at));
-    post_after_frames(kFramesBeforePress, WM_LBUTTONDOWN, MK_LBUTTON, position(at));
+    post(pointer(HostEventKind::PointerMove, at, false, true));
+    post_after_frames(kFramesBeforePress, pointer(HostEventKind::LeftDown, at, true, true));
 }
 
 void PageInput::touch_move(long finger, const ClientPoint& at) {
     if (finger != finger_ || !at.inside) return;
-    post(WM_MOUSEMOVE, MK_LBUTTON, position(at));
+    post(pointer(HostEventKind::PointerMove, at, true, true));
 }
 
 // The finger's release always reaches the game, wherever it is lifted: a
@@ -114,5 +117,5 @@ void PageInput::touch_move(long finger, const ClientPoint& at) {
 void PageInput::touch_end(long finger, const ClientPoint& at) {
     if (finger != finger_) return;
     finger_ = -1;
-    post_after_frames(kFramesBeforeRelease, WM_LBUTTONUP, 0, position(at));
+    post_after_frames(kFramesBeforeRelease, pointer(HostEventKind::LeftUp, at, false, true));
 }

@@ -1,6 +1,7 @@
-// How the page's pointer, touch, key and focus events become the window
-// messages the game handles, queued for the main loop's one message per
-// pass. Plain logic without the browser, so it is tested under node.
+// How the page's pointer, touch, key and focus events become the hosted
+// layer's events (platform/hosted/host_window.h), queued until the hosted
+// layer takes them one by one as the main loop asks for messages. Plain
+// logic without the browser, so it is tested under node.
 //
 // Touch: one finger plays as the mouse. The game acts on a press only over
 // what the pointer already hovered in an earlier frame (the piece that is
@@ -14,13 +15,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "platform/win_types.h"
-
-struct PageMessage {
-    UINT message;
-    WPARAM wparam;
-    LPARAM lparam;
-};
+#include "platform/hosted/host_window.h"
 
 // A point of the canvas in CSS pixels (from its top-left corner) in client
 // pixels: the canvas's shown size in CSS pixels, rounded, is the client
@@ -42,10 +37,10 @@ public:
     void mouse_move(const ClientPoint& at, bool left_held);
     void mouse_down(const ClientPoint& at);
     void mouse_up(const ClientPoint& at);
-    void key_down(WPARAM virtual_key);
-    void key_up(WPARAM virtual_key);
+    void key_down(unsigned virtual_key);
+    void key_up(unsigned virtual_key);
     // The page is active while it is shown and has the keyboard focus; a
-    // change posts WM_ACTIVATE.
+    // change is an Activated or Deactivated event.
     void focus(bool focused);
     void visibility(bool visible);
 
@@ -53,27 +48,24 @@ public:
     void touch_move(long finger, const ClientPoint& at);
     void touch_end(long finger, const ClientPoint& at);  // lifted or cancelled
 
-    // The next message for the main loop. False when none is ready: the main
-    // loop then runs a frame, and messages held for "after a frame" become
-    // ready at the next call.
-    bool take(PageMessage& out);
-    // The same in two steps, for a caller that takes several messages at
-    // once: the next ready message, if any, and the main loop's frame.
-    bool next(PageMessage& out);
+    // The next event that is ready (host_next_event). False when none is:
+    // the main loop then runs a frame (host_queue_found_empty calls
+    // frame_ran), and events held back for that many frames become ready.
+    bool next(HostEvent& out);
     void frame_ran() { ++frames_since_release_; }
     bool active() const { return focused_ && visible_; }
     bool finger_down() const { return finger_ >= 0; }
 
 private:
-    void post(UINT message, WPARAM wparam, LPARAM lparam);
-    void post_after_frames(int frames, UINT message, WPARAM wparam, LPARAM lparam);
+    void post(const HostEvent& event);
+    void post_after_frames(int frames, const HostEvent& event);
     void activation_changed(bool was_active);
 
     struct Held {
         int frames;  // frames to run after the group before it
-        std::deque<PageMessage> messages;
+        std::deque<HostEvent> events;
     };
-    std::deque<PageMessage> ready_;
+    std::deque<HostEvent> ready_;
     std::deque<Held> waiting_;
     int frames_since_release_ = 0;
     bool focused_ = false, visible_ = true;

@@ -24,6 +24,7 @@
 #include <memory>
 
 #include "platform/hosted/host_graphics.h"
+#include "platform/hosted/presenter_diagnostics.h"
 #include "platform/hosted/platform_window.h"
 #include "platform/web/web_page.h"
 
@@ -152,7 +153,7 @@ public:
     }
     bool start() { return make_objects(); }
 
-    const char* name() const override { return version_ == 2 ? "webgl2" : "webgl"; }
+    const char* name() const { return version_ == 2 ? "webgl2" : "webgl"; }
     int max_texture_size() const override { return max_texture_size_; }
 
     BackendTexture create_texture(int width, int height) override {
@@ -209,7 +210,7 @@ public:
         if (!lost() && !make_target(back_)) return D3DERR_OUTOFVIDEOMEMORY;
         return S_OK;
     }
-    void set_options(const FrameDrawingOptions&) override {}  // every frame is drawn in full
+    void set_options(const FrameDrawingOptions&) {}           // every frame is drawn in full
     void forget_presented() override {}                       // nothing of earlier frames is kept
 
     HostWindowState poll_window() override {
@@ -222,7 +223,7 @@ public:
         return state;
     }
 
-    void draw_now(const RecordedFrame& frame, FramePosition from, FramePosition to) override {
+    void draw_now(const RecordedFrame& frame, FramePosition from, FramePosition to) {
         if (lost()) return;
         settle_kept(frame, from);
         replay(frame, from, to, *this);
@@ -276,19 +277,19 @@ public:
         return make_back_buffer(width, height);
     }
 
-    bool read_back_buffer(std::vector<std::uint32_t>& argb) override {
+    bool read_back_buffer(std::vector<std::uint32_t>& argb) {
         if (lost()) return false;
         if (pending_) draw_kept();
         return read_target(back_, argb);
     }
 
-    void simulate_loss() override {
+    void simulate_loss() {
         if (lost()) return;
         drop_objects();
         simulated_loss_ = true;
     }
 
-    bool draw_in_full(const RecordedFrame& frame, std::vector<std::uint32_t>& argb) override {
+    bool draw_in_full(const RecordedFrame& frame, std::vector<std::uint32_t>& argb) {
         if (lost()) return false;
         Target check{0, 0, back_.width, back_.height};
         if (!make_target(check)) return false;
@@ -302,7 +303,7 @@ public:
         return read;
     }
 
-    bool read_window(std::vector<std::uint32_t>&) override { return false; }
+    bool read_window(std::vector<std::uint32_t>&) { return false; }
 
 private:
     struct Texture {
@@ -554,3 +555,23 @@ HostPresenter* host_create_presenter(HWND window, HostRenderer, HRESULT* why) {
 }
 
 unsigned long web_presents_shown() { return presents_shown; }
+
+// What tests ask of the presenter (hosted/presenter_diagnostics.h). The game
+// calls none of these, and the linker leaves them out of its program.
+namespace {
+WebGlPresenter& web(HostPresenter& p) { return static_cast<WebGlPresenter&>(p); }
+}  // namespace
+
+const char* presenter_name(HostPresenter& p) { return web(p).name(); }
+void set_presenter_options(HostPresenter& p, const FrameDrawingOptions& o) { web(p).set_options(o); }
+void presenter_draw_now(HostPresenter& p, const RecordedFrame& frame, FramePosition from, FramePosition to) {
+    web(p).draw_now(frame, from, to);
+}
+bool presenter_read_back_buffer(HostPresenter& p, std::vector<std::uint32_t>& argb) {
+    return web(p).read_back_buffer(argb);
+}
+bool presenter_draw_in_full(HostPresenter& p, const RecordedFrame& frame, std::vector<std::uint32_t>& argb) {
+    return web(p).draw_in_full(frame, argb);
+}
+bool presenter_read_window(HostPresenter& p, std::vector<std::uint32_t>& argb) { return web(p).read_window(argb); }
+void presenter_simulate_loss(HostPresenter& p) { web(p).simulate_loss(); }

@@ -3,8 +3,8 @@
 //
 // The client area is the canvas's size on the page in CSS pixels. Its
 // events come from PageInput, which holds a finger's press back for a few of
-// the main loop's frames: the hosted layer asks for events whenever it has
-// none queued, and an ask that finds none is the main loop running a frame.
+// the main loop's frames, counted at the frame boundary the hosted layer
+// states (host_queue_found_empty).
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -21,38 +21,6 @@ struct HostWindow {
 namespace {
 
 HostWindow* the_window = nullptr;
-bool last_poll_full = false;  // the hosted layer asks again at once, in the same pass
-
-int signed_word(std::uint32_t word) { return static_cast<std::int16_t>(word & 0xFFFF); }
-
-bool host_event_of(const PageMessage& m, HostEvent& e) {
-    const auto position = static_cast<std::uint32_t>(m.lparam);
-    e = HostEvent{};
-    e.x = signed_word(position);
-    e.y = signed_word(position >> 16);
-    switch (m.message) {
-        case WM_MOUSEMOVE:
-            e.kind = HostEventKind::PointerMove;
-            e.left_held = (m.wparam & MK_LBUTTON) != 0;
-            return true;
-        case WM_LBUTTONDOWN:
-            e.kind = HostEventKind::LeftDown;
-            return true;
-        case WM_LBUTTONUP:
-            e.kind = HostEventKind::LeftUp;
-            return true;
-        case WM_KEYDOWN:
-        case WM_KEYUP:
-            e.kind = m.message == WM_KEYDOWN ? HostEventKind::KeyDown : HostEventKind::KeyUp;
-            e.key = static_cast<unsigned>(m.wparam);
-            return true;
-        case WM_ACTIVATE:
-            e.kind = m.wparam == WA_INACTIVE ? HostEventKind::Deactivated : HostEventKind::Activated;
-            return true;
-        default:
-            return false;
-    }
-}
 
 }  // namespace
 
@@ -91,16 +59,11 @@ bool host_screen_size(int* width, int* height) {
 
 void host_disable_text_input() {}  // the canvas never takes text
 
-int host_poll_events(HostEvent* out, int capacity) {
-    PageInput& input = page_input();
-    int count = 0;
-    PageMessage m;
-    while (count < capacity && input.next(m))
-        if (host_event_of(m, out[count])) ++count;
-    if (count == 0 && !last_poll_full) input.frame_ran();
-    last_poll_full = count == capacity;
-    return count;
-}
+bool host_next_event(HostEvent& out) { return page_input().next(out); }
+
+// The main loop runs a frame: a finger's press or release held back for
+// some frames comes nearer.
+void host_queue_found_empty() { page_input().frame_ran(); }
 
 // performance.now(): milliseconds since the page opened.
 std::uint64_t host_ticks_ms() { return static_cast<std::uint64_t>(emscripten_get_now()); }

@@ -1,4 +1,4 @@
-// The page's events as window messages, run under node: the pointer mapped
+// The page's events as the hosted layer's events, run under node: the pointer mapped
 // through the canvas, one finger as the mouse with its press a few frames
 // after its position, a second finger ignored, activation from focus and
 // visibility.
@@ -19,20 +19,24 @@ int failures = 0;
         }                                                                          \
     } while (0)
 
-int x_of(LPARAM l) { return static_cast<int>(l & 0xFFFF); }
-int y_of(LPARAM l) { return static_cast<int>((l >> 16) & 0xFFFF); }
+constexpr int kFrame = -1;
+constexpr int kMove = static_cast<int>(HostEventKind::PointerMove);
+constexpr int kDown = static_cast<int>(HostEventKind::LeftDown);
+constexpr int kUp = static_cast<int>(HostEventKind::LeftUp);
 
-// What the main loop sees: each pass takes one message; a pass without one
-// runs a frame. Returns the messages with -1 standing for a frame.
-std::vector<int> run_passes(PageInput& input, int passes, std::vector<PageMessage>* taken = nullptr) {
+// What the main loop sees through the hosted layer: each pass takes one
+// event; a pass without one runs a frame, the boundary the hosted layer
+// reports. Returns the events' kinds with kFrame standing for a frame.
+std::vector<int> run_passes(PageInput& input, int passes, std::vector<HostEvent>* taken = nullptr) {
     std::vector<int> seen;
     for (int i = 0; i < passes; ++i) {
-        PageMessage m{};
-        if (input.take(m)) {
-            seen.push_back(static_cast<int>(m.message));
-            if (taken) taken->push_back(m);
+        HostEvent e{};
+        if (input.next(e)) {
+            seen.push_back(static_cast<int>(e.kind));
+            if (taken) taken->push_back(e);
         } else {
-            seen.push_back(-1);
+            input.frame_ran();
+            seen.push_back(kFrame);
         }
     }
     return seen;
@@ -60,10 +64,11 @@ void mouse_messages_in_order() {
     input.mouse_down(map_to_client(10, 20, 1024, 768));
     input.mouse_move(map_to_client(-5, 20, 1024, 768), true);  // outside: not the game's
     input.mouse_up(map_to_client(2000, 20, 1024, 768));        // released outside: not seen
-    std::vector<PageMessage> taken;
+    std::vector<HostEvent> taken;
     const std::vector<int> seen = run_passes(input, 3, &taken);
-    CHECK((seen == std::vector<int>{WM_MOUSEMOVE, WM_LBUTTONDOWN, -1}));
-    CHECK(x_of(taken[0].lparam) == 10 && y_of(taken[0].lparam) == 20);
+    CHECK((seen == std::vector<int>{kMove, kDown, kFrame}));
+    CHECK(taken[0].x == 10 && taken[0].y == 20);
+    CHECK(!taken[0].touch && !taken[1].touch);
 }
 
 void finger_position_before_press() {
@@ -72,26 +77,30 @@ void finger_position_before_press() {
     run_passes(input, 2);
     input.touch_start(7, map_to_client(300, 200, 1024, 768));
     input.touch_move(7, map_to_client(310, 205, 1024, 768));
-    std::vector<PageMessage> taken;
+    std::vector<HostEvent> taken;
     std::vector<int> seen = run_passes(input, 2 + PageInput::kFramesBeforePress + 2, &taken);
     // The position, then frames, then the press and the moves after it.
-    std::vector<int> expected{WM_MOUSEMOVE};
-    for (int i = 0; i < PageInput::kFramesBeforePress; ++i) expected.push_back(-1);
-    expected.push_back(WM_LBUTTONDOWN);
-    expected.push_back(WM_MOUSEMOVE);
-    expected.push_back(-1);
+    std::vector<int> expected{kMove};
+    for (int i = 0; i < PageInput::kFramesBeforePress; ++i) expected.push_back(kFrame);
+    expected.push_back(kDown);
+    expected.push_back(kMove);
+    expected.push_back(kFrame);
     CHECK(seen == expected);
-    CHECK(x_of(taken[0].lparam) == 300 && y_of(taken[2].lparam) == 205);
-    CHECK(taken[2].wparam == MK_LBUTTON);
+    CHECK(taken[0].x == 300 && taken[2].y == 205);
+    CHECK(taken[2].left_held);
+    // Every event of the finger says so.
+    CHECK(taken[0].touch && taken[1].touch && taken[2].touch);
     // A second finger neither moves nor presses.
     input.touch_start(8, map_to_client(900, 700, 1024, 768));
     input.touch_move(8, map_to_client(905, 700, 1024, 768));
     input.touch_end(8, map_to_client(905, 700, 1024, 768));
-    CHECK((run_passes(input, 3) == std::vector<int>{-1, -1, -1}));
+    CHECK((run_passes(input, 3) == std::vector<int>{kFrame, kFrame, kFrame}));
     // Lifting, even outside the canvas, lets go a few frames later.
     input.touch_end(7, map_to_client(-40, 205, 1024, 768));
-    seen = run_passes(input, PageInput::kFramesBeforeRelease + 2);
-    CHECK(seen[PageInput::kFramesBeforeRelease] == WM_LBUTTONUP);
+    taken.clear();
+    seen = run_passes(input, PageInput::kFramesBeforeRelease + 2, &taken);
+    CHECK(seen[PageInput::kFramesBeforeRelease] == kUp);
+    CHECK(taken.size() == 1 && taken[0].touch);
     CHECK(!input.finger_down());
 }
 
@@ -104,16 +113,16 @@ void quick_tap_is_pressed_then_released() {
     const std::vector<int> seen = run_passes(input, 12);
     int down = -1, up = -1;
     for (int i = 0; i < static_cast<int>(seen.size()); ++i) {
-        if (seen[i] == WM_LBUTTONDOWN) down = i;
-        if (seen[i] == WM_LBUTTONUP) up = i;
+        if (seen[i] == kDown) down = i;
+        if (seen[i] == kUp) up = i;
     }
     CHECK(down > 0 && up > down + PageInput::kFramesBeforeRelease);
     // While the finger is down the mouse is not heard.
     input.touch_start(2, map_to_client(50, 50, 1024, 768));
     input.mouse_move(map_to_client(60, 60, 1024, 768), false);
-    std::vector<PageMessage> taken;
+    std::vector<HostEvent> taken;
     run_passes(input, 10, &taken);
-    for (const PageMessage& m : taken) CHECK(m.message != WM_MOUSEMOVE || x_of(m.lparam) == 50);
+    for (const HostEvent& e : taken) CHECK(e.kind != HostEventKind::PointerMove || e.x == 50);
 }
 
 void activation() {
@@ -123,12 +132,12 @@ void activation() {
     input.focus(false);  // already inactive: nothing new
     input.visibility(true);
     input.focus(true);
-    std::vector<PageMessage> taken;
+    std::vector<HostEvent> taken;
     run_passes(input, 4, &taken);
     CHECK(taken.size() == 3);
-    CHECK(taken[0].message == WM_ACTIVATE && taken[0].wparam == WA_ACTIVE);
-    CHECK(taken[1].wparam == WA_INACTIVE);
-    CHECK(taken[2].wparam == WA_ACTIVE);
+    CHECK(taken[0].kind == HostEventKind::Activated);
+    CHECK(taken[1].kind == HostEventKind::Deactivated);
+    CHECK(taken[2].kind == HostEventKind::Activated);
     CHECK(input.active());
 }
 

@@ -1,5 +1,6 @@
 // The window layer on SDL: window creation and its outer rectangle, and the
-// translation of SDL events into the window messages the game handles.
+// translation of SDL events into the window messages the game handles (the
+// events go into SDL's own queue, as the window system's do).
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -7,7 +8,6 @@
 #include <vector>
 
 #include "platform/sdl/sdl_window.h"
-#include "platform/sdl/window_events.h"
 #include "platform/sjis.h"
 #include "platform/test_hooks.h"
 
@@ -57,7 +57,7 @@ protected:
         return taken;
     }
 
-    void push(SDL_Event e) { translate_sdl_event(e); }
+    void push(SDL_Event e) { SDL_PushEvent(&e); }
 
     SDL_Event motion(int x, int y) {
         SDL_Event e{};
@@ -126,6 +126,20 @@ TEST_F(WindowLayer, MouseMessagesCarryThePositionAsTwoUnsignedWords) {
     EXPECT_EQ(taken[1].message, WM_LBUTTONDOWN);
     EXPECT_EQ(taken[2].message, WM_LBUTTONUP);
     EXPECT_EQ(seen.size(), 3u);  // each one reached the window procedure
+}
+
+TEST_F(WindowLayer, MouseMessagesMadeByAFingerSaySoInTheirExtraInformation) {
+    SDL_Event by_finger = button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT, 10, 10);
+    by_finger.button.which = SDL_TOUCH_MOUSEID;
+    push(by_finger);
+    push(button(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT, 10, 10));
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_LBUTTONDOWN);
+    EXPECT_EQ(static_cast<DWORD>(GetMessageExtraInfo()), 0xFF515780u);
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.message, WM_LBUTTONUP);
+    EXPECT_EQ(GetMessageExtraInfo(), 0);
 }
 
 TEST_F(WindowLayer, NothingOutsideTheClientAreaAndNoOtherButtons) {
