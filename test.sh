@@ -17,18 +17,32 @@ mkdir -p build
 started=$SECONDS
 stage_name=""
 stage_started=$SECONDS
+stage_cpu=0
 stage_times=()
+# CPU seconds (user and system) of every finished child so far: a stage's
+# share of the machine, which a busy machine changes less than its time.
+# (times runs in this shell, not in a subshell, which would count none.)
+cpu=0
+count_cpu() {
+  times >build/.times
+  cpu=$(awk 'NR == 2 { t = 0; for (i = 1; i <= 2; i++) { split($i, p, "m"); t += p[1] * 60 + p[2] } printf "%d", t }' build/.times)
+}
 stage() {
-  if [ -n "$stage_name" ]; then stage_times+=("$(printf '%-44s %4d s' "$stage_name" $((SECONDS - stage_started)))"); fi
+  count_cpu
+  if [ -n "$stage_name" ]; then
+    stage_times+=("$(printf '%-36s %5d s %7d s' "$stage_name" $((SECONDS - stage_started)) $((cpu - stage_cpu)))")
+  fi
   stage_name=$1
   stage_started=$SECONDS
+  stage_cpu=$cpu
   [ -z "$stage_name" ] || echo "== $stage_name"
 }
 report_times() {
   stage ""
-  echo "== stage times"
+  echo "== stage times (wall, CPU)"
   printf '  %s\n' "${stage_times[@]}"
-  printf '  %-44s %4d s\n' "whole run" $((SECONDS - started))
+  count_cpu
+  printf '  %-36s %5d s %7d s\n' "whole run" $((SECONDS - started)) "$cpu"
 }
 trap report_times EXIT
 
