@@ -2,10 +2,11 @@
 # Installs what is missing, builds everything and runs every test: the unit,
 # integration and real-window tests; the Windows build (both executables,
 # their tests under Wine); the browser build and its tests in Chromium,
-# Firefox ESR and WebKitGTK; the same suite built by clang with AddressSanitizer and UndefinedBehaviorSanitizer; and,
-# from that build, the fuzz gate: every fuzz target replays its corpus and a
-# fixed number of new inputs, so two runs of one commit decide the same way
-# (scripts/fuzz.sh without -g runs long campaigns from fresh seeds).
+# Firefox ESR and WebKitGTK; the same suite built by clang with
+# AddressSanitizer and UndefinedBehaviorSanitizer; and, from that build, the
+# fuzz gate: every fuzz target replays its corpus and a fixed number of new
+# inputs, so two runs of one commit decide the same way (scripts/fuzz.sh
+# without -g runs long campaigns from fresh seeds).
 #
 # The stages run one after another, each with both cores; what only waits
 # on the network (the i386 root for 32-bit Wine, made once per machine)
