@@ -139,6 +139,83 @@ function fromBackBuffer(words) {
   return (x, y) => words[y * 1024 + x];
 }
 
+// The quads of the frame shown last (test build): [texture (1 atlas, 0
+// other), x0, y0, x1, y1, u0, v0, u1, v1, ARGB colour] each.
+async function frameQuads(tab) {
+  return tab.evaluate(() => {
+    const at = pokomaru._pokomaru_test_frame_quads();
+    return at ? JSON.parse(pokomaru.UTF8ToString(at)) : null;
+  });
+}
+
+// What a frame's atlas pictures make over the blue clear, worked out here
+// from the PNG as the device would draw them (each texel times the quad's
+// colour, blended by its alpha), how many translucent texels were blended
+// into each pixel, and which pixels that does not decide: those under text
+// (other textures) or under a picture not drawn texel for texel (not at
+// whole pixels, or scaled).
+function atlasFrame(quads) {
+  const expected = new Float64Array(1024 * 768 * 3);
+  for (let i = 0; i < 1024 * 768; ++i) expected[i * 3 + 2] = 255;
+  const undecided = new Uint8Array(1024 * 768);
+  const blends = new Uint8Array(1024 * 768);
+  const mark = (x0, y0, x1, y1) => {
+    for (let y = Math.max(0, Math.floor(y0) - 1); y < Math.min(768, Math.ceil(y1) + 1); ++y)
+      for (let x = Math.max(0, Math.floor(x0) - 1); x < Math.min(1024, Math.ceil(x1) + 1); ++x) undecided[y * 1024 + x] = 1;
+  };
+  for (const [texture, x0, y0, x1, y1, u0, v0, u1, v1, colour] of quads) {
+    const sx = Math.round(u0 * atlas.width), sy = Math.round(v0 * atlas.height);
+    const whole = texture === 1 && [x0, y0, x1, y1].every(Number.isInteger) &&
+      Math.abs(u0 * atlas.width - sx) < 1e-3 && Math.abs(v0 * atlas.height - sy) < 1e-3 &&
+      Math.abs((u1 - u0) * atlas.width - (x1 - x0)) < 1e-3 && Math.abs((v1 - v0) * atlas.height - (y1 - y0)) < 1e-3;
+    if (!whole) {
+      mark(x0, y0, x1, y1);
+      continue;
+    }
+    const ca = (colour >>> 24) / 255, cr = ((colour >>> 16) & 255) / 255, cg = ((colour >>> 8) & 255) / 255, cb = (colour & 255) / 255;
+    for (let y = Math.max(0, y0); y < Math.min(768, y1); ++y)
+      for (let x = Math.max(0, x0); x < Math.min(1024, x1); ++x) {
+        const t = atlasTexel(sx + x - x0, sy + y - y0);
+        const a = ((t >>> 24) / 255) * ca;
+        const i = (y * 1024 + x) * 3;
+        expected[i] = ((t >>> 16) & 255) * cr * a + expected[i] * (1 - a);
+        expected[i + 1] = ((t >>> 8) & 255) * cg * a + expected[i + 1] * (1 - a);
+        expected[i + 2] = (t & 255) * cb * a + expected[i + 2] * (1 - a);
+        if (a > 0 && a < 1) ++blends[y * 1024 + x];
+      }
+  }
+  return { expected, undecided, blends };
+}
+
+// How far the back buffer is from a frame's atlas pictures, over the pixels
+// they decide. A pixel may be 1 away (the blending's rounding); where
+// several translucent edges lie on each other each blend rounds anew, so
+// such a pixel may be as many away as there are of them. Counted: the
+// pixels compared, those more than 1 away, those beyond what their blends
+// allow (and of those, the darker), and the largest distance.
+function atlasDistance(words, frame) {
+  let compared = 0, beyond1 = 0, beyond = 0, darker = 0, largest = 0;
+  for (let p = 0; p < 1024 * 768; ++p) {
+    if (frame.undecided[p]) continue;
+    ++compared;
+    const w = words[p];
+    const got = [(w >>> 16) & 255, (w >>> 8) & 255, w & 255];
+    let far = 0, sum = 0;
+    for (let c = 0; c < 3; ++c) {
+      const d = got[c] - Math.round(frame.expected[p * 3 + c]);
+      far = Math.max(far, Math.abs(d));
+      sum += d;
+    }
+    largest = Math.max(largest, far);
+    if (far > 1) ++beyond1;
+    if (far > Math.max(1, frame.blends[p])) {
+      ++beyond;
+      if (sum < 0) ++darker;
+    }
+  }
+  return { compared, beyond1, beyond, darker, largest };
+}
+
 function pieceCentre(p) {
   return { x: p.x + p.width / 2, y: p.y + p.height / 2 };
 }
@@ -247,6 +324,6 @@ async function playWholeGame(tab, mode, input) {
 
 module.exports = {
   Scene, Mode, Piece, kHover, ROOT, atlas, gameUrl, waitFor, state, waitForState, openGame, waitForGame, pageErrors,
-  frames, effects, backBuffer, atlasTexel, overBlue, backgroundMismatches, fromBackBuffer, pieceCentre, homeCentre, topLoosePiece, clickTitleButton, waitForPlay,
+  frames, frameQuads, atlasFrame, atlasDistance, effects, backBuffer, atlasTexel, overBlue, backgroundMismatches, fromBackBuffer, pieceCentre, homeCentre, topLoosePiece, clickTitleButton, waitForPlay,
   candidate, heldPiece, overHome, placed, placeByMouse, placeByTouch, playWholeGame,
 };

@@ -11,7 +11,7 @@ const path = require('path');
 const { ENGINES, launchEngine, stopDisplay } = require('./engines');
 const { startServer } = require('./serve');
 const { tests } = require('./harness');
-const { ROOT } = require('./game_page');
+const { ROOT, atlas } = require('./game_page');
 
 const SITE = path.join(ROOT, 'dist/web');
 const TEST_PAGE = path.join(ROOT, process.env.POKOMARU_WEB_BUILD || 'build-web', 'test-page');
@@ -27,6 +27,8 @@ function makeTestSite() {
   for (const name of ['pokomaru-jigsaw.js', 'pokomaru-jigsaw.wasm', 'pokomaru-jigsaw.data'])
     fs.copyFileSync(path.join(TEST_PAGE, name), path.join(site, name));
   fs.copyFileSync(path.join(__dirname, 'support/test_hooks.js'), path.join(site, 'test_hooks.js'));
+  // The atlas as these tests read it, for the page to compare its decoding with.
+  fs.writeFileSync(path.join(site, 'atlas.rgba'), atlas.rgba);
   const index = path.join(site, 'index.html');
   const html = fs.readFileSync(index, 'utf8');
   if (!html.includes('<script src="fit.js">')) throw new Error('index.html: no fit.js script to put the hooks before');
