@@ -29,9 +29,15 @@ const WEBKIT_DRIVER = process.env.POKOMARU_WEBKIT_DRIVER || '/usr/bin/WebKitWebD
 const MINIBROWSER = process.env.POKOMARU_MINIBROWSER || '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser';
 const WIDTH = 1024, HEIGHT = 768;
 
-// A function and its arguments as one expression every driver evaluates.
+// A function and its arguments as one expression every driver evaluates:
+// its result (awaited) as JSON text, so that any driver carries it as a
+// plain string.
 function expression(fn, args) {
-  return `(${fn.toString()})(...${JSON.stringify(args)})`;
+  return `(async () => JSON.stringify({ value: await (${fn.toString()})(...${JSON.stringify(args)}) }))()`;
+}
+
+function resultOf(json) {
+  return json === undefined ? undefined : JSON.parse(json).value;
 }
 
 function sleep(ms) {
@@ -77,7 +83,15 @@ class ChromiumTab {
   }
   async goto(url) { await this.page.goto(url); }
   async reload() { await this.page.reload(); }
-  async evaluate(fn, ...args) { return this.page.evaluate(expression(fn, args)); }
+  // Evaluated as no user's gesture (the driver's own evaluate counts as
+  // one), so that only the tests' input events activate the page.
+  async evaluate(fn, ...args) {
+    const { result, exceptionDetails } = await this.cdp.send('Runtime.evaluate', {
+      expression: expression(fn, args), awaitPromise: true, returnByValue: true, userGesture: false,
+    });
+    if (exceptionDetails) throw new Error(`in the page: ${exceptionDetails.exception ? exceptionDetails.exception.description : exceptionDetails.text}`);
+    return resultOf(result.value);
+  }
   async mouseMove(x, y, steps = 1) { await this.page.mouse.move(x, y, { steps }); }
   async mouseDown() { await this.page.mouse.down(); }
   async mouseUp() { await this.page.mouse.up(); }
@@ -110,7 +124,18 @@ class FirefoxTab {
   }
   async goto(url) { await this.page.goto(url); }
   async reload() { await this.page.reload(); }
-  async evaluate(fn, ...args) { return this.page.evaluate(expression(fn, args)); }
+  // Straight over WebDriver BiDi, as no user's activation (the driver's
+  // own evaluate grants one), so that only the tests' input events
+  // activate the page.
+  async evaluate(fn, ...args) {
+    const context = this.page.mainFrame().browsingContext;
+    const { result } = await context.userContext.browser.session.send('script.evaluate', {
+      expression: expression(fn, args), target: { context: context.id }, awaitPromise: true,
+      resultOwnership: 'none', userActivation: false,
+    });
+    if (result.type === 'exception') throw new Error(`in the page: ${result.exceptionDetails.text}`);
+    return resultOf(result.result.value);
+  }
   async mouseMove(x, y, steps = 1) { await this.page.mouse.move(x, y, { steps }); }
   async mouseDown() { await this.page.mouse.down(); }
   async mouseUp() { await this.page.mouse.up(); }
@@ -172,7 +197,7 @@ class WebKitTab {
   async goto(url) { await this.driver.get(url); }
   async reload() { await this.driver.navigate().refresh(); }
   async evaluate(fn, ...args) {
-    return this.driver.executeScript(`return (${fn.toString()}).apply(null, arguments)`, ...args);
+    return resultOf(await this.driver.executeScript(`return ${expression(fn, args)}`));
   }
   async actions(source) {
     const { Command, Name } = require('selenium-webdriver/lib/command');
