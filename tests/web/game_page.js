@@ -246,10 +246,16 @@ async function waitForPlay(tab, mode) {
 }
 
 // The game hovers the lowest loose piece under the pointer and brings it to
-// the top: whichever that is, it is the one picked up.
+// the top: whichever that is, it is the one picked up. It must be under the
+// pointer where it is now: one hovered before the pointer moved is let go
+// in the next update, which uses up a press that comes with it.
 async function candidate(tab) {
-  return waitForState(tab, 'a candidate under the pointer', (t) =>
-    t.drag_phase === 2 && t.active_piece >= 0 && t.active_piece < t.pieces.length && t.pieces[t.active_piece].state === 1);
+  return waitForState(tab, 'a candidate under the pointer', (t) => {
+    if (t.drag_phase !== 2 || t.active_piece < 0 || t.active_piece >= t.pieces.length) return false;
+    const p = t.pieces[t.active_piece];
+    const x = (t.mouse_x * 1024) / (t.window_width - 18), y = (t.mouse_y * 768) / (t.window_height - 44);
+    return p.state === 1 && x >= p.x && x <= p.x + p.width && y >= p.y && y <= p.y + p.height;
+  });
 }
 
 async function heldPiece(tab, timeout) {
