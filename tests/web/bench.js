@@ -88,7 +88,7 @@ async function main() {
 
   const browser = await launch();
   const page = browser.context.pages()[0];
-  const tab = new ChromiumTab(browser.context, page, null);
+  const tab = new ChromiumTab(browser.context, page, await browser.context.newCDPSession(page));
   await g.openGame(tab, url);
   await page.waitForTimeout(2000);
   console.log(`memory on the title: ${await memory(page, browser.profile)}`);
@@ -96,7 +96,7 @@ async function main() {
   const s = await g.waitForPlay(tab, g.Mode.Municipality);
   const from = g.pieceCentre(s.pieces[g.topLoosePiece(s)]);
   await page.mouse.move(from.x, from.y);
-  await g.candidate(tab);
+  await g.candidate(tab, from);
   await page.mouse.down();
   await g.heldPiece(tab);
   const before = browserProcesses(browser.profile).reduce((a, p) => a + p.cpu, 0);

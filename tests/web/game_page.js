@@ -246,10 +246,18 @@ async function waitForPlay(tab, mode) {
 }
 
 // The game hovers the lowest loose piece under the pointer and brings it to
-// the top: whichever that is, it is the one picked up.
-async function candidate(tab) {
-  return waitForState(tab, 'a candidate under the pointer', (t) =>
-    t.drag_phase === 2 && t.active_piece >= 0 && t.active_piece < t.pieces.length && t.pieces[t.active_piece].state === 1);
+// the top: whichever that is, it is the one picked up. It must be hovered
+// with the pointer where it was moved to (`at`, page pixels, the client's
+// at this size): one hovered before the move is let go in the next update,
+// which uses up a press that comes with it.
+async function candidate(tab, at) {
+  return waitForState(tab, 'a candidate under the pointer', (t, at) => {
+    if (t.drag_phase !== 2 || t.active_piece < 0 || t.active_piece >= t.pieces.length) return false;
+    if (Math.abs(t.mouse_x - at.x) > 1 || Math.abs(t.mouse_y - at.y) > 1) return false;
+    const p = t.pieces[t.active_piece];
+    const x = (t.mouse_x * 1024) / (t.window_width - 18), y = (t.mouse_y * 768) / (t.window_height - 44);
+    return p.state === 1 && x >= p.x && x <= p.x + p.width && y >= p.y && y <= p.y + p.height;
+  }, at);
 }
 
 async function heldPiece(tab, timeout) {
@@ -274,7 +282,7 @@ async function placeByMouse(tab, s) {
   for (let attempt = 0; !held; ++attempt) {
     const from = pieceCentre(s.pieces[topLoosePiece(s)]);
     await tab.mouseMove(from.x, from.y);
-    await candidate(tab);
+    await candidate(tab, from);
     await tab.mouseDown();
     try {
       held = await heldPiece(tab, 10000);

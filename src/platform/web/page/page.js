@@ -11,8 +11,21 @@
   var RECORD_BYTES = 4;
 
   // --- The canvas: the 4:3 picture as large as the window allows ----------
+  // Kept inside the screen's safe area: on an iPad or a phone started from
+  // the home screen the page runs under the status bar and beside the
+  // notch. The insets are read from an element the style sheet pads with
+  // them.
+  var safeArea = document.getElementById('safe-area');
+  function insets() {
+    if (!safeArea || !window.getComputedStyle) return null;
+    var style = window.getComputedStyle(safeArea);
+    return {
+      top: parseFloat(style.paddingTop), right: parseFloat(style.paddingRight),
+      bottom: parseFloat(style.paddingBottom), left: parseFloat(style.paddingLeft),
+    };
+  }
   function fit() {
-    var f = window.pokomaruFit(window.innerWidth, window.innerHeight, window.devicePixelRatio || 1);
+    var f = window.pokomaruFit(window.innerWidth, window.innerHeight, window.devicePixelRatio || 1, insets());
     canvas.style.left = f.left + 'px';
     canvas.style.top = f.top + 'px';
     canvas.style.width = f.cssWidth + 'px';
