@@ -67,10 +67,11 @@ add_executable(pokomaru-jigsaw-test EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/she
   ${CMAKE_SOURCE_DIR}/tests/web/support/test_exports.cpp)
 target_compile_options(pokomaru-jigsaw-test PRIVATE ${WEB_COMPILE_OPTIONS})
 target_link_libraries(pokomaru-jigsaw-test PRIVATE pokomaru_hosted_testing pokomaru_web_core)
-target_link_options(pokomaru-jigsaw-test PRIVATE ${WEB_LINK_OPTIONS})
+target_link_options(pokomaru-jigsaw-test PRIVATE ${WEB_LINK_OPTIONS}
+  "SHELL:--js-library ${CMAKE_SOURCE_DIR}/tests/web/support/library_test.js")
 set_target_properties(pokomaru-jigsaw-test PROPERTIES SUFFIX ".js"
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/test-page OUTPUT_NAME pokomaru-jigsaw
-  LINK_DEPENDS "${WEB_PAGE_DIR}/library_pokomaru.js;${CMAKE_SOURCE_DIR}/game/bitmap.png")
+  LINK_DEPENDS "${WEB_PAGE_DIR}/library_pokomaru.js;${CMAKE_SOURCE_DIR}/tests/web/support/library_test.js;${CMAKE_SOURCE_DIR}/game/bitmap.png")
 
 # The web layer's own logic, run under node (tests/web/run.sh).
 add_executable(web_page_input_test EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/tests/web/unit/page_input_test.cpp

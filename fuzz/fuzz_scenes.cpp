@@ -211,7 +211,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             case 2: {  // near the home of the active (or the topmost) piece
                 const Set s = current_set();
-                const int i = game.active_piece != NO_PIECE ? game.active_piece : s.order[0];
+                const bool active_in_set = game.active_piece >= 0 && game.active_piece < s.count;
+                const int i = active_in_set ? game.active_piece : s.order[0];
                 const PieceRecord& p = s.pieces[i];
                 const double dx = static_cast<int>(in.byte() % 25) - 12, dy = static_cast<int>(in.byte() % 25) - 12;
                 send(WM_MOUSEMOVE, 0, client_point(p.home_x + p.width / 2 + dx, p.home_y + p.height / 2 + dy));

@@ -81,7 +81,12 @@ for size in 16 32 48 64 128 256; do
     cp "packaging/icons/pokomaru-jigsaw-$size.png" "$site/icons/icon-$size.png"
 done
 /usr/bin/convert "packaging/icons/pokomaru-jigsaw-256.png" -filter Lanczos -resize 192x192 "$site/icons/icon-192.png"
-/usr/bin/convert "packaging/icons/pokomaru-jigsaw-256.png" -filter Lanczos -resize 180x180 "$site/icons/icon-180.png"
+# A home screen's icon is opaque and square (the system rounds its
+# corners): the icon's corners take its own pale ground.
+for size in 152 167 180; do
+    /usr/bin/convert "packaging/icons/pokomaru-jigsaw-256.png" -background '#eef3ef' -alpha remove -alpha off \
+        -filter Lanczos -resize ${size}x${size} "$site/icons/apple-touch-icon-$size.png"
+done
 /usr/bin/convert "packaging/icons/pokomaru-jigsaw-256.png" -filter Point -resize 512x512 "$site/icons/icon-512.png"
 
 # --- The service worker, with the list of the site's files and its version --

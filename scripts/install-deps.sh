@@ -24,9 +24,13 @@ packages=(
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 mingw-w64-tools
   wine wine64 zip unzip file debootstrap libxml2-utils
   # The browser build: Debian's emscripten (its system libraries come
-  # prebuilt; no ports are fetched), the font cutter with WOFF2 (brotli),
-  # Debian's chromium to run the tests.
-  emscripten python3-fonttools python3-brotli chromium
+  # prebuilt; no ports are fetched), the font cutter with WOFF2 (brotli).
+  # The browser tests' three engines, each the distribution's own (the
+  # drivers pinned in tests/web/package-lock.json never fetch a browser):
+  # chromium, firefox-esr, and WebKitGTK's MiniBrowser with its WebDriver;
+  # the last two draw WebGL on Mesa's software renderer under Xvfb.
+  emscripten python3-fonttools python3-brotli chromium firefox-esr webkit2gtk-driver
+  libgl1-mesa-dri libegl-mesa0
 )
 
 missing=()

@@ -122,6 +122,11 @@ void reset_board() {
 }
 
 void setup_new_game() {
+    // A new game starts with no candidate: the last game's, kept through
+    // Escape, would be drawn opaque during the scatter, or name a piece the
+    // other set does not have.
+    game.drag_phase = DragPhase::Idle;
+    game.active_piece = NO_PIECE;
     if (playing_mascots())
         setup_mascot_game();
     else

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "state/game_state.h"
+#include "scenes/game_state.h"
 #include "scenes/piece_set.h"
 
 namespace {
@@ -63,6 +63,9 @@ const char* broken_game_invariant() {
     const auto phase = static_cast<std::int32_t>(game.drag_phase);
     if (phase < 1 || phase > 3) return "an unknown drag phase";
     const PieceSet set = current_piece_set();
+    // Stricter than the game needs on the title, where nothing reads the
+    // candidate that Escape keeps; but a new game clears it, so it names a
+    // piece of the set in play (or none) in every scene.
     if (game.active_piece != NO_PIECE && (game.active_piece < 0 || game.active_piece >= set.count))
         return "an active piece out of range";
     if (const char* why = broken_set(game.municipality_pieces, game.municipality_order, kMunicipalityPieces,

@@ -9,6 +9,7 @@ const os = require('os');
 const path = require('path');
 const zlib = require('zlib');
 const { launch } = require('./browser');
+const { ChromiumTab } = require('./engines');
 const { startServer } = require('./serve');
 const g = require('./game_page');
 
@@ -86,20 +87,18 @@ async function main() {
   console.log(`load to the first drawn title: ${loads.map((t) => (t / 1000).toFixed(2) + ' s').join(', ')} (fresh profile each)`);
 
   const browser = await launch();
-  const { page } = await g.openGame(browser.context, url);
+  const page = browser.context.pages()[0];
+  const tab = new ChromiumTab(browser.context, page, await browser.context.newCDPSession(page));
+  await g.openGame(tab, url);
   await page.waitForTimeout(2000);
   console.log(`memory on the title: ${await memory(page, browser.profile)}`);
-  await page.mouse.move(380, 632);
-  await g.waitForState(page, 'the button lit', (s) => s.title_button_state === 1);
-  await page.mouse.down();
-  await g.waitForState(page, 'pressed', (s) => s.title_button_state === 2);
-  await page.mouse.up();
-  let s = await g.waitForState(page, 'play', (t) => t.scene === g.Scene.Play);
+  await g.clickTitleButton(tab, 380);
+  const s = await g.waitForPlay(tab, g.Mode.Municipality);
   const from = g.pieceCentre(s.pieces[g.topLoosePiece(s)]);
   await page.mouse.move(from.x, from.y);
-  await g.waitForState(page, 'a candidate', (t) => t.drag_phase === 2);
+  await g.candidate(tab, from);
   await page.mouse.down();
-  await g.waitForState(page, 'held', (t) => t.active_piece < 99 && t.pieces[t.active_piece].state === g.Piece.Held);
+  await g.heldPiece(tab);
   const before = browserProcesses(browser.profile).reduce((a, p) => a + p.cpu, 0);
   const start = Date.now();
   let k = 0;

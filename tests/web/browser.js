@@ -8,7 +8,7 @@ const { chromium } = require('playwright-core');
 
 const CHROMIUM = process.env.POKOMARU_CHROMIUM || '/usr/bin/chromium';
 
-async function launch({ sound = false } = {}) {
+async function launch() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'pokomaru-web-'));
   const args = [
     '--headless', '--no-sandbox', '--enable-unsafe-swiftshader', '--use-angle=swiftshader',
@@ -16,7 +16,6 @@ async function launch({ sound = false } = {}) {
     '--disable-renderer-backgrounding', '--disable-background-timer-throttling',
     '--disable-backgrounding-occluded-windows',
   ];
-  if (sound) args.push('--autoplay-policy=no-user-gesture-required');
   const context = await chromium.launchPersistentContext(profile, {
     executablePath: CHROMIUM,
     headless: true,

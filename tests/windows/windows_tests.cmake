@@ -2,10 +2,11 @@
 # `windows`): the cross-built unit tests under Wine, the real-window tests of
 # the game under Wine, and a static check of the shipped 32-bit executable.
 # Where this kernel runs 32-bit code, the shipped executable itself is what
-# the real-window tests run, and its unit tests run too, under the 32-bit
-# Wine of an i386 root (scripts/i386-wine-root.sh; prefix fixture
-# windows_wine32); the 64-bit twin keeps its unit tests under the host's
-# Wine (fixture windows_wine). Elsewhere the twin is all that runs.
+# the real-window tests run, and its unit tests run, under the 32-bit Wine
+# of an i386 root (scripts/i386-wine-root.sh; prefix fixture
+# windows_wine32); the 64-bit twin, built from the same sources, repeats
+# none of them. Elsewhere the twin runs them all under the host's Wine
+# (fixture windows_wine).
 # scripts/build-windows.sh (which ./test.sh runs) makes what they run; a
 # missing executable fails its test with that advice.
 
@@ -32,13 +33,6 @@ else()
   endif()
 endif()
 
-add_test(NAME windows_wine_prefix COMMAND bash ${WINDOWS_TESTS_DIR}/wine_prefix.sh ${WINE_DIR})
-set_tests_properties(windows_wine_prefix PROPERTIES
-  FIXTURES_SETUP windows_wine LABELS windows TIMEOUT 180)
-add_test(NAME windows_wine_stop COMMAND bash ${WINDOWS_TESTS_DIR}/stop_wine.sh ${WINE_DIR})
-set_tests_properties(windows_wine_stop PROPERTIES
-  FIXTURES_CLEANUP windows_wine LABELS windows TIMEOUT 60)
-
 # The cross-built unit tests of one build (prefix: test name prefix, dir:
 # the build, wine: its prefix folder, fixture: the prefix's fixture).
 function(windows_unit_tests prefix dir wine fixture)
@@ -62,7 +56,6 @@ function(windows_unit_tests prefix dir wine fixture)
   endforeach()
 endfunction()
 
-windows_unit_tests(windows_unit ${WINDOWS_X64} ${WINE_DIR} windows_wine)
 if(WINDOWS_RUNS_X86)
   # The first run makes the i386 root as well (a few minutes, once).
   add_test(NAME windows_wine32_prefix COMMAND bash ${WINDOWS_TESTS_DIR}/wine_prefix.sh ${WINE32_DIR} --i386)
@@ -76,6 +69,13 @@ if(WINDOWS_RUNS_X86)
   set(WINDOWS_E2E_WINE ${WINE32_DIR})
   set(WINDOWS_E2E_FIXTURE windows_wine32)
 else()
+  add_test(NAME windows_wine_prefix COMMAND bash ${WINDOWS_TESTS_DIR}/wine_prefix.sh ${WINE_DIR})
+  set_tests_properties(windows_wine_prefix PROPERTIES
+    FIXTURES_SETUP windows_wine LABELS windows TIMEOUT 180)
+  add_test(NAME windows_wine_stop COMMAND bash ${WINDOWS_TESTS_DIR}/stop_wine.sh ${WINE_DIR})
+  set_tests_properties(windows_wine_stop PROPERTIES
+    FIXTURES_CLEANUP windows_wine LABELS windows TIMEOUT 60)
+  windows_unit_tests(windows_unit ${WINDOWS_X64} ${WINE_DIR} windows_wine)
   set(WINDOWS_E2E_BINARY ${WINDOWS_X64}/pokomaru-jigsaw.exe)
   set(WINDOWS_E2E_WINE ${WINE_DIR})
   set(WINDOWS_E2E_FIXTURE windows_wine)

@@ -121,10 +121,13 @@ void start_page_events() {
     emscripten_set_focus_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, on_focus);
     emscripten_set_blur_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_TRUE, on_focus);
     emscripten_set_visibilitychange_callback(nullptr, EM_TRUE, on_visibility);
-    // As a window made and shown is active at once, the page is active if
-    // it has the focus as the game starts.
+    // As a window made and shown is active at once, the game starts active
+    // while the page is shown, whether or not the browser has given it the
+    // keyboard focus yet: a page in a frame of another page, or under a
+    // window manager that focuses nothing, may never get it. Losing the
+    // focus makes it inactive; a press on it makes it active again.
     EmscriptenVisibilityChangeEvent visibility;
     if (emscripten_get_visibility_status(&visibility) == EMSCRIPTEN_RESULT_SUCCESS)
         the_input.visibility(!visibility.hidden);
-    the_input.focus(EM_ASM_INT({ return document.hasFocus() ? 1 : 0; }) != 0);
+    the_input.focus(true);
 }

@@ -76,7 +76,9 @@ void PageInput::mouse_move(const ClientPoint& at, bool left_held) {
 }
 
 void PageInput::mouse_down(const ClientPoint& at) {
-    if (at.inside && !finger_down()) post(pointer(HostEventKind::LeftDown, at, true, false));
+    if (!at.inside || finger_down()) return;
+    press_activates();
+    post(pointer(HostEventKind::LeftDown, at, true, false));
 }
 
 void PageInput::mouse_up(const ClientPoint& at) {
@@ -105,6 +107,14 @@ void PageInput::focus(bool focused) {
     activation_changed(was);
 }
 
+// A press on the game makes it active, as a click on an inactive window
+// activates it and presses at once: a page that the browser never gave the
+// keyboard focus (a window manager that focuses nothing, a frame of another
+// page) is still played.
+void PageInput::press_activates() {
+    if (!focused_) focus(true);
+}
+
 void PageInput::visibility(bool visible) {
     const bool was = active();
     visible_ = visible;
@@ -114,9 +124,7 @@ void PageInput::visibility(bool visible) {
 void PageInput::touch_start(long finger, const ClientPoint& at) {
     if (finger_down() || finger < 0 || !at.inside) return;
     finger_ = finger;
-    // A touch on a page without focus gives it focus, as a click activates
-    // a window and presses at once.
-    if (!focused_) focus(true);
+    press_activates();
     post(pointer(HostEventKind::PointerMove, at, false, true));
     post_after_frames(kFramesBeforePress, pointer(HostEventKind::LeftDown, at, true, true));
 }

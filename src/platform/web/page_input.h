@@ -39,7 +39,8 @@ public:
     void mouse_up(const ClientPoint& at);
     void key_down(unsigned virtual_key);
     void key_up(unsigned virtual_key);
-    // The page is active while it is shown and has the keyboard focus; a
+    // The page is active while it is shown and has the keyboard focus (the
+    // page events start it focused), or was pressed on since it lost it; a
     // change is an Activated or Deactivated event.
     void focus(bool focused);
     void visibility(bool visible);
@@ -60,6 +61,7 @@ private:
     void post(const HostEvent& event);
     void post_after_frames(int frames, const HostEvent& event);
     void activation_changed(bool was_active);
+    void press_activates();
 
     struct Held {
         int frames;  // frames to run after the group before it

@@ -169,6 +169,36 @@ TEST_F(Drawing, ScatterDrawsOnlyBackgroundAndPieces) {
     for (std::size_t k = 9; k < draw_log.size(); ++k) EXPECT_EQ(draw_log[k].colour, 0xC0FFFFFFu);
 }
 
+// The candidate under the pointer when Escape drops a game is not carried
+// into the next one: not drawn opaque through its scatter, and no mascot
+// index left to name a piece of the 63.
+TEST_F(Drawing, ANewGameStartsWithoutTheLastGamesCandidate) {
+    const auto hover_piece = [](int i) {
+        const PieceRecord& piece = current_pieces()[i];
+        move_logical(piece.x + piece.width / 2, piece.y + piece.height / 2);
+        run_frame();
+        ASSERT_EQ(game.drag_phase, DragPhase::Hover);
+    };
+    enter_play(Municipality);
+    hover_piece(game.municipality_order[10]);
+    escape();
+    start_from_title(Municipality);
+    draw();
+    ASSERT_EQ(draw_log.size(), 9u + 63);
+    for (std::size_t k = 9; k < draw_log.size(); ++k) EXPECT_EQ(draw_log[k].colour, 0xC0FFFFFFu) << k;
+
+    enter_play(Mascot);
+    for (int p = 0; p < kMascotPieces && game.active_piece < kMunicipalityPieces; ++p) {
+        const int i = game.mascot_order[p];
+        if (i >= kMunicipalityPieces) hover_piece(i);
+    }
+    ASSERT_GE(game.active_piece, kMunicipalityPieces);
+    escape();
+    start_from_title(Municipality);
+    EXPECT_EQ(game.active_piece, NO_PIECE);
+    EXPECT_EQ(game.drag_phase, DragPhase::Idle);
+}
+
 TEST_F(Drawing, MunicipalityPlayWithAHeldPiece) {
     enter_play(Municipality);
     hold_piece(4, 150, 150);

@@ -1,13 +1,15 @@
 // What the browser tests read of the running game, linked only into the
-// test build of the page (pokomaru-jigsaw-test): the game's state as JSON
-// and the back buffer as it stands. The tests drive the game only through
+// test build of the page (pokomaru-jigsaw-test): the game's state as JSON,
+// the back buffer as it stands and the quads of the frame shown last. The tests drive the game only through
 // the page's own events.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/hosted/device_hosted.h"
 #include "state/platform_objects.h"
 #include "platform/sprite/render_device.h"
 #include "platform/web/presenter_web.h"
@@ -25,6 +27,12 @@ void append(std::string& out, const char* format, double value) {
 }  // namespace
 
 extern "C" {
+
+void pokomaru_test_expose_images();  // tests/web/support/library_test.js
+
+// Puts the page library's ways of decoding images on the module, as
+// pokomaruImages.
+EMSCRIPTEN_KEEPALIVE void pokomaru_test_images() { pokomaru_test_expose_images(); }
 
 EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_state() {
     static std::string out;
@@ -69,6 +77,43 @@ EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_state() {
 
 // Presents that reached the canvas.
 EMSCRIPTEN_KEEPALIVE unsigned long pokomaru_test_presents_shown() { return web_presents_shown(); }
+
+// The quads of the frame presented last, in drawing order, as JSON: each
+// [texture, x0, y0, x1, y1, u0, v0, u1, v1, colour], its corners' bounding
+// box in back-buffer pixels and in texture coordinates, and its colour
+// (ARGB); texture 1 is the atlas, 0 any other (the glyph pages). Null
+// before the first present.
+EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_frame_quads() {
+    static std::string out;
+    HostedDevice* hosted = device ? hosted_device(device) : nullptr;
+    const RecordedFrame* frame = hosted ? hosted->recorder().presented() : nullptr;
+    if (!frame) return nullptr;
+    int width = 0, height = 0;
+    const BackendTexture atlas = atlas_texture ? backend_texture_of(atlas_texture, width, height) : 0;
+    out = "[";
+    bool first = true;
+    for (const FrameCommand& c : frame->commands) {
+        if (c.kind != FrameCommand::Triangles) continue;
+        for (int i = 0; i + 6 <= c.index_count; i += 6) {
+            float x0 = 1e9f, y0 = 1e9f, x1 = -1e9f, y1 = -1e9f, u0 = 1e9f, v0 = 1e9f, u1 = -1e9f, v1 = -1e9f;
+            std::uint32_t colour = 0;
+            for (int k = 0; k < 6; ++k) {
+                const SpriteVertex& v = frame->vertices[c.first_vertex + frame->indices[c.first_index + i + k]];
+                x0 = std::min(x0, v.x), y0 = std::min(y0, v.y), x1 = std::max(x1, v.x), y1 = std::max(y1, v.y);
+                u0 = std::min(u0, v.u), v0 = std::min(v0, v.v), u1 = std::max(u1, v.u), v1 = std::max(v1, v.v);
+                colour = v.colour;
+            }
+            char buffer[256];
+            std::snprintf(buffer, sizeof buffer, "%s[%d,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g,%u]", first ? "" : ",",
+                          c.texture == atlas ? 1 : 0, x0 + c.view.x, y0 + c.view.y, x1 + c.view.x, y1 + c.view.y, u0, v0,
+                          u1, v1, colour);
+            out += buffer;
+            first = false;
+        }
+    }
+    out += "]";
+    return out.c_str();
+}
 
 // The back buffer, 1024 x 768 ARGB words, or null.
 EMSCRIPTEN_KEEPALIVE const std::uint32_t* pokomaru_test_back_buffer() {

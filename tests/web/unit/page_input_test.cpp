@@ -1,7 +1,7 @@
 // The page's events as the hosted layer's events, run under node: the pointer mapped
 // through the canvas, one finger as the mouse with its press a few frames
-// after its position, a second finger ignored, activation from focus and
-// visibility.
+// after its position, a second finger ignored, activation from focus,
+// visibility and a press.
 #include <cstdio>
 #include <vector>
 
@@ -23,6 +23,7 @@ constexpr int kFrame = -1;
 constexpr int kMove = static_cast<int>(HostEventKind::PointerMove);
 constexpr int kDown = static_cast<int>(HostEventKind::LeftDown);
 constexpr int kUp = static_cast<int>(HostEventKind::LeftUp);
+constexpr int kActivated = static_cast<int>(HostEventKind::Activated);
 
 // What the main loop sees through the hosted layer: each pass takes one
 // event; a pass without one runs a frame, the boundary the hosted layer
@@ -65,10 +66,16 @@ void mouse_messages_in_order() {
     input.mouse_move(map_to_client(-5, 20, 1024, 768), true);  // outside: not the game's
     input.mouse_up(map_to_client(2000, 20, 1024, 768));        // released outside: not seen
     std::vector<HostEvent> taken;
-    const std::vector<int> seen = run_passes(input, 3, &taken);
-    CHECK((seen == std::vector<int>{kMove, kDown, kFrame}));
+    // The page never had the focus: the press makes the game active first.
+    const std::vector<int> seen = run_passes(input, 4, &taken);
+    CHECK((seen == std::vector<int>{kMove, kActivated, kDown, kFrame}));
     CHECK(taken[0].x == 10 && taken[0].y == 20);
-    CHECK(!taken[0].touch && !taken[1].touch);
+    CHECK(!taken[0].touch && !taken[2].touch);
+    CHECK(input.active());
+    // Pressed again while active: the press alone.
+    input.mouse_up(map_to_client(10, 20, 1024, 768));
+    input.mouse_down(map_to_client(10, 20, 1024, 768));
+    CHECK((run_passes(input, 3) == std::vector<int>{kUp, kDown, kFrame}));
 }
 
 void finger_position_before_press() {

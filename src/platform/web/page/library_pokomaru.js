@@ -1,6 +1,6 @@
 // The browser's facilities as the C++ side of the browser layer calls them
-// (declared in web_page.h): the image decoder, canvas text, WebAudio and the
-// failure dialog. Linked into the program with --js-library.
+// (declared in web_page.h): its image decoding, canvas text, WebAudio and
+// the failure dialog. Linked into the program with --js-library.
 
 mergeInto(LibraryManager.library, {
   // --- Text ----------------------------------------------------------------
@@ -36,12 +36,27 @@ mergeInto(LibraryManager.library, {
   },
 
   // --- Images --------------------------------------------------------------
+  // A PNG's pixels must reach the game exactly as the file has them, alpha
+  // unpremultiplied: the texture blends them itself. Browsers differ in
+  // which of their decoders keeps them so (an image decoder may give
+  // premultiplied colours whatever it is asked; an image bitmap may have
+  // been premultiplied and back, losing the low alphas' colours), so each
+  // way is tried once on a small PNG of such pixels, and the first that
+  // gives its bytes back exactly decodes every image after.
   $pokomaruImages__deps: ['$GL'],
   $pokomaruImages: {
-    // Reads a bitmap through a WebGL texture, unpremultiplied, on `gl`;
-    // every binding it touches is put back as it was. Null when it cannot.
-    readWith: function (gl, bitmap) {
-      var w = bitmap.width, h = bitmap.height, max = gl.getParameter(gl.MAX_TEXTURE_SIZE);
+    // 8 x 1 RGBA: low and middling alphas over colours that a round trip
+    // through premultiplied alpha cannot keep, one transparent, one opaque.
+    probe: 'iVBORw0KGgoAAAANSUhEUgAAAAgAAAABCAYAAADjAO9DAAAAKklEQVR4nGNodnTpPpFixPy/gZFRUMk49Bfrgn8MDAwMPCeS/zsoCAgCALrRCoXrYVk/AAAAAElFTkSuQmCC',
+    probePixels: [131, 65, 68, 139, 200, 100, 50, 3, 255, 128, 1, 1, 17, 34, 51, 85, 250, 5, 160, 254, 0, 0, 0, 0,
+      12, 200, 99, 255, 64, 32, 16, 17],
+    chosen: null,  // a promise of the way taken, once asked
+
+    // Reads an image source through a WebGL texture, unpremultiplied and
+    // without colour management, on `gl`; every binding it touches is put
+    // back as it was. Null when it cannot.
+    readWith: function (gl, source, w, h) {
+      var max = gl.getParameter(gl.MAX_TEXTURE_SIZE);
       if (w > max || h > max) return null;
       var was = {
         texture: gl.getParameter(gl.TEXTURE_BINDING_2D),
@@ -57,17 +72,21 @@ mergeInto(LibraryManager.library, {
       gl.pixelStorei(gl.UNPACK_COLORSPACE_CONVERSION_WEBGL, gl.NONE);
       gl.pixelStorei(gl.UNPACK_FLIP_Y_WEBGL, false);
       gl.pixelStorei(gl.PACK_ALIGNMENT, 4);
-      gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, gl.RGBA, gl.UNSIGNED_BYTE, bitmap);
-      var framebuffer = gl.createFramebuffer();
-      gl.bindFramebuffer(gl.FRAMEBUFFER, framebuffer);
-      gl.framebufferTexture2D(gl.FRAMEBUFFER, gl.COLOR_ATTACHMENT0, gl.TEXTURE_2D, texture, 0);
       var pixels = null;
-      if (gl.checkFramebufferStatus(gl.FRAMEBUFFER) === gl.FRAMEBUFFER_COMPLETE) {
-        pixels = new Uint8Array(w * h * 4);
-        gl.readPixels(0, 0, w, h, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+      try {
+        gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGBA, gl.RGBA, gl.UNSIGNED_BYTE, source);
+        var framebuffer = gl.createFramebuffer();
+        gl.bindFramebuffer(gl.FRAMEBUFFER, framebuffer);
+        gl.framebufferTexture2D(gl.FRAMEBUFFER, gl.COLOR_ATTACHMENT0, gl.TEXTURE_2D, texture, 0);
+        if (gl.checkFramebufferStatus(gl.FRAMEBUFFER) === gl.FRAMEBUFFER_COMPLETE) {
+          pixels = new Uint8Array(w * h * 4);
+          gl.readPixels(0, 0, w, h, gl.RGBA, gl.UNSIGNED_BYTE, pixels);
+        }
+        gl.bindFramebuffer(gl.FRAMEBUFFER, was.framebuffer);
+        gl.deleteFramebuffer(framebuffer);
+      } catch (e) {
+        pixels = null;
       }
-      gl.bindFramebuffer(gl.FRAMEBUFFER, was.framebuffer);
-      gl.deleteFramebuffer(framebuffer);
       gl.bindTexture(gl.TEXTURE_2D, was.texture);
       gl.deleteTexture(texture);
       gl.pixelStorei(gl.UNPACK_PREMULTIPLY_ALPHA_WEBGL, was.premultiply);
@@ -76,72 +95,127 @@ mergeInto(LibraryManager.library, {
       gl.pixelStorei(gl.PACK_ALIGNMENT, was.pack);
       return pixels;
     },
-    // The first frame of a PNG through the browser's image decoder, as RGBA
-    // bytes unpremultiplied and without colour management; resolves to null
-    // where the browser has no such decoder or the frame is not width x
-    // height 8-bit RGBA or BGRA.
-    decodeFrame: function (bytes, width, height) {
-      if (typeof ImageDecoder === 'undefined') return Promise.resolve(null);
-      var decoder;
-      try {
-        decoder = new ImageDecoder({ data: bytes, type: 'image/png', premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
-      } catch (e) {
-        return Promise.resolve(null);
-      }
-      return decoder.decode({ frameIndex: 0 }).then(function (result) {
-        var frame = result.image, pixels = null;
-        var format = frame.format;
-        if (frame.codedWidth === width && frame.codedHeight === height && (format === 'RGBA' || format === 'BGRA' || format === 'RGBX' || format === 'BGRX')) {
-          pixels = new Uint8Array(width * height * 4);
-          return frame.copyTo(pixels, { layout: [{ offset: 0, stride: width * 4 }] }).then(function () {
-            frame.close();
-            decoder.close();
-            if (format.charAt(0) === 'B')
-              for (var i = 0; i < pixels.length; i += 4) {
-                var b = pixels[i];
-                pixels[i] = pixels[i + 2];
-                pixels[i + 2] = b;
-              }
-            if (format.charAt(3) === 'X') for (var j = 3; j < pixels.length; j += 4) pixels[j] = 255;
-            return pixels;
-          });
-        }
-        frame.close();
-        decoder.close();
-        return null;
-      }).catch(function () {
-        try { decoder.close(); } catch (e) {}
-        return null;
-      });
-    },
-    // The decoded bitmap's bytes exactly as the file has them: through a
-    // WebGL texture read back unpremultiplied (on the game's own context
-    // when it has one: a second context costs the page most of a second on
-    // a software rasteriser), else through a 2D canvas (exact for opaque
-    // pixels).
-    read: function (bitmap) {
-      var w = bitmap.width, h = bitmap.height, pixels = null;
+    // Through WebGL: on the game's own context when it has one (a second
+    // context costs the page most of a second on a software rasteriser),
+    // else on one of its own.
+    readThroughWebGL: function (source, w, h) {
       var game = GL.currentContext && GL.currentContext.GLctx;
-      if (game && !game.isContextLost()) pixels = pokomaruImages.readWith(game, bitmap);
-      if (!pixels) {
-        var canvas = document.createElement('canvas');
-        canvas.width = w;
-        canvas.height = h;
-        var gl = canvas.getContext('webgl', { premultipliedAlpha: false, antialias: false, depth: false });
-        if (gl) {
-          pixels = pokomaruImages.readWith(gl, bitmap);
-          var lose = gl.getExtension('WEBGL_lose_context');
-          if (lose) lose.loseContext();
+      if (game && !game.isContextLost()) return pokomaruImages.readWith(game, source, w, h);
+      var canvas = document.createElement('canvas');
+      canvas.width = w;
+      canvas.height = h;
+      var gl = canvas.getContext('webgl', { premultipliedAlpha: false, antialias: false, depth: false });
+      if (!gl) return null;
+      var pixels = pokomaruImages.readWith(gl, source, w, h);
+      var lose = gl.getExtension('WEBGL_lose_context');
+      if (lose) lose.loseContext();
+      return pixels;
+    },
+    // The ways to decode, best first. Each resolves to width x height RGBA
+    // bytes, or null where it cannot decode them.
+    ways: [
+      {
+        // The image decoder, on the CPU.
+        name: 'image decoder',
+        decode: function (bytes, width, height) {
+          if (typeof ImageDecoder === 'undefined') return Promise.resolve(null);
+          var decoder;
+          try {
+            decoder = new ImageDecoder({ data: bytes, type: 'image/png', premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
+          } catch (e) {
+            return Promise.resolve(null);
+          }
+          var close = function () { try { decoder.close(); } catch (e) {} };
+          return decoder.decode({ frameIndex: 0 }).then(function (result) {
+            var frame = result.image, format = frame.format;
+            if (frame.codedWidth !== width || frame.codedHeight !== height || !/^(RGB|BGR)[AX]$/.test(format)) {
+              frame.close();
+              close();
+              return null;
+            }
+            var pixels = new Uint8Array(width * height * 4);
+            return frame.copyTo(pixels, { layout: [{ offset: 0, stride: width * 4 }] }).then(function () {
+              frame.close();
+              close();
+              if (format.charAt(0) === 'B')
+                for (var i = 0; i < pixels.length; i += 4) {
+                  var b = pixels[i];
+                  pixels[i] = pixels[i + 2];
+                  pixels[i + 2] = b;
+                }
+              if (format.charAt(3) === 'X') for (var j = 3; j < pixels.length; j += 4) pixels[j] = 255;
+              return pixels;
+            });
+          }).catch(function () {
+            close();
+            return null;
+          });
+        },
+      },
+      {
+        // An image element, uploaded to a WebGL texture unpremultiplied: the
+        // browser decodes it for WebGL as the file has it.
+        name: 'image element',
+        decode: function (bytes, width, height) {
+          if (typeof Image === 'undefined' || typeof URL === 'undefined' || !URL.createObjectURL) return Promise.resolve(null);
+          var url = URL.createObjectURL(new Blob([bytes], { type: 'image/png' }));
+          var image = new Image();
+          var loaded = new Promise(function (resolve, reject) {
+            image.onload = resolve;
+            image.onerror = reject;
+          });
+          image.src = url;
+          return loaded.then(function () {
+            URL.revokeObjectURL(url);
+            if (image.naturalWidth !== width || image.naturalHeight !== height) return null;
+            return pokomaruImages.readThroughWebGL(image, width, height);
+          }, function () {
+            URL.revokeObjectURL(url);
+            return null;
+          });
+        },
+      },
+      {
+        // An image bitmap asked for unpremultiplied, uploaded the same way.
+        name: 'image bitmap',
+        decode: function (bytes, width, height) {
+          if (typeof createImageBitmap === 'undefined') return Promise.resolve(null);
+          return createImageBitmap(new Blob([bytes], { type: 'image/png' }), { premultiplyAlpha: 'none', colorSpaceConversion: 'none' })
+            .then(function (bitmap) {
+              var pixels = bitmap.width === width && bitmap.height === height ? pokomaruImages.readThroughWebGL(bitmap, width, height) : null;
+              if (bitmap.close) bitmap.close();
+              return pixels;
+            }, function () { return null; });
+        },
+      },
+    ],
+    // The way to decode: the first that gives the probe's bytes back
+    // exactly; where none does, the first that decodes it at all.
+    choose: function () {
+      if (pokomaruImages.chosen) return pokomaruImages.chosen;
+      var probe = Uint8Array.from(atob(pokomaruImages.probe), function (c) { return c.charCodeAt(0); });
+      var expected = pokomaruImages.probePixels, ways = pokomaruImages.ways, fallback = null;
+      var exact = function (pixels) {
+        if (!pixels || pixels.length !== expected.length) return false;
+        for (var i = 0; i < expected.length; ++i) if (pixels[i] !== expected[i]) return false;
+        return true;
+      };
+      var attempt = function (k) {
+        if (k >= ways.length) {
+          Module['pokomaruImageDecoding'] = { way: fallback ? fallback.name : null, exact: false };
+          return Promise.resolve(fallback);
         }
-      }
-      if (pixels) return pixels;
-      var context = document.createElement('canvas');
-      context.width = w;
-      context.height = h;
-      var c2d = context.getContext('2d', { willReadFrequently: true });
-      if (!c2d) return null;
-      c2d.drawImage(bitmap, 0, 0);
-      return new Uint8Array(c2d.getImageData(0, 0, w, h).data.buffer);
+        return ways[k].decode(probe, expected.length / 4, 1).then(function (pixels) {
+          if (exact(pixels)) {
+            Module['pokomaruImageDecoding'] = { way: ways[k].name, exact: true };
+            return ways[k];
+          }
+          if (pixels && !fallback) fallback = ways[k];
+          return attempt(k + 1);
+        }, function () { return attempt(k + 1); });
+      };
+      pokomaruImages.chosen = attempt(0);
+      return pokomaruImages.chosen;
     },
   },
 
@@ -154,24 +228,9 @@ mergeInto(LibraryManager.library, {
         if (ok) HEAPU8.set(pixels, rgba);
         wakeUp(ok);
       };
-      var throughBitmap = function () {
-        var blob = new Blob([bytes], { type: 'image/png' });
-        createImageBitmap(blob, { premultiplyAlpha: 'none', colorSpaceConversion: 'none' })
-          .then(function (bitmap) {
-            var pixels = bitmap.width === width && bitmap.height === height ? pokomaruImages.read(bitmap) : null;
-            if (bitmap.close) bitmap.close();
-            done(pixels);
-          })
-          .catch(function () {
-            done(null);
-          });
-      };
-      // The image decoder gives the file's own bytes, unpremultiplied, on the
-      // CPU; where the browser has none, an image bitmap read back exactly.
-      pokomaruImages.decodeFrame(bytes, width, height).then(function (pixels) {
-        if (pixels) done(pixels);
-        else throughBitmap();
-      });
+      pokomaruImages.choose().then(function (way) {
+        return way ? way.decode(bytes, width, height) : null;
+      }).then(done, function () { done(null); });
     });
   },
 

@@ -1,6 +1,7 @@
 // The page around the game: fits the canvas to the window, loads the web
 // fonts, keeps the record file in the browser's storage, shows the failure
-// box, lets sound start on the first press, and makes the site work offline.
+// box, lets sound start with the first press, and makes the site work
+// offline.
 (function () {
   'use strict';
   var canvas = document.getElementById('canvas');
@@ -10,8 +11,21 @@
   var RECORD_BYTES = 4;
 
   // --- The canvas: the 4:3 picture as large as the window allows ----------
+  // Kept inside the screen's safe area: on an iPad or a phone started from
+  // the home screen the page runs under the status bar and beside the
+  // notch. The insets are read from an element the style sheet pads with
+  // them.
+  var safeArea = document.getElementById('safe-area');
+  function insets() {
+    if (!safeArea || !window.getComputedStyle) return null;
+    var style = window.getComputedStyle(safeArea);
+    return {
+      top: parseFloat(style.paddingTop), right: parseFloat(style.paddingRight),
+      bottom: parseFloat(style.paddingBottom), left: parseFloat(style.paddingLeft),
+    };
+  }
   function fit() {
-    var f = window.pokomaruFit(window.innerWidth, window.innerHeight, window.devicePixelRatio || 1);
+    var f = window.pokomaruFit(window.innerWidth, window.innerHeight, window.devicePixelRatio || 1, insets());
     canvas.style.left = f.left + 'px';
     canvas.style.top = f.top + 'px';
     canvas.style.width = f.cssWidth + 'px';
@@ -151,14 +165,22 @@
     };
   }
 
-  // --- Sound starts on the first press --------------------------------------
+  // --- Sound starts with the player's first press ---------------------------
+  // Browsers let a page's sound start only in an event that grants it the
+  // user's activation: a key or a mouse button going down, but a finger's
+  // touch only as it is lifted (touchend, or pointerup of a finger). The
+  // context is resumed in every such event until it runs.
   function unlockSound(M) {
-    var events = ['pointerdown', 'touchstart', 'mousedown', 'keydown'];
+    var events = ['keydown', 'mousedown', 'pointerdown', 'pointerup', 'touchend', 'mouseup', 'click'];
+    var stop = function () {
+      events.forEach(function (type) { window.removeEventListener(type, unlock, true); });
+    };
     var unlock = function () {
       var audio = M.pokomaruAudio;
       if (!audio) return;
-      if (audio.state !== 'running') audio.resume();
-      else events.forEach(function (type) { window.removeEventListener(type, unlock, true); });
+      if (audio.state === 'running') return stop();
+      var resumed = audio.resume();
+      if (resumed && resumed.then) resumed.then(function () { if (audio.state === 'running') stop(); }, function () {});
     };
     events.forEach(function (type) { window.addEventListener(type, unlock, true); });
   }
