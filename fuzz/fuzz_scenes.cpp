@@ -25,6 +25,7 @@
 #include "platform/window.h"
 #include "state/game_state.h"
 #include "scenes/labels.h"
+#include "scenes/piece_set.h"
 #include "scenes/scenes.h"
 #include "shell/main_window.h"
 #include "support/game_invariants.h"
@@ -131,16 +132,6 @@ struct Input {
     unsigned word() { return byte() | (byte() << 8); }
 };
 
-struct Set {
-    PieceRecord* pieces;
-    std::int32_t* order;
-    int count;
-};
-Set current_set() {
-    if (game.puzzle_mode == Mascot) return {game.mascot_pieces, game.mascot_order, kMascotPieces};
-    return {game.municipality_pieces, game.municipality_order, kMunicipalityPieces};
-}
-
 LPARAM client_point(double logical_x, double logical_y) {
     const double cw = (game.window_rect.right - game.window_rect.left) - 18.0;
     const double ch = (game.window_rect.bottom - game.window_rect.top) - 44.0;
@@ -204,13 +195,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 break;
             }
             case 1: {  // onto the centre of a piece of the set in play
-                const Set s = current_set();
+                const PieceSet s = current_piece_set();
                 const PieceRecord& p = s.pieces[s.order[in.byte() % s.count]];
                 send(WM_MOUSEMOVE, 0, client_point(p.x + p.width / 2, p.y + p.height / 2));
                 break;
             }
             case 2: {  // near the home of the active (or the topmost) piece
-                const Set s = current_set();
+                const PieceSet s = current_piece_set();
                 const bool active_in_set = game.active_piece >= 0 && game.active_piece < s.count;
                 const int i = active_in_set ? game.active_piece : s.order[0];
                 const PieceRecord& p = s.pieces[i];

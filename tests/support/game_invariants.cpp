@@ -3,7 +3,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "scenes/game_state.h"
+#include "state/game_state.h"
 #include "scenes/piece_set.h"
 
 namespace {
@@ -42,10 +42,24 @@ const char* broken_set(const PieceRecord* pieces, const std::int32_t* order, int
 }
 
 const char* broken_play(const PieceSet& set) {
-    int not_placed = 0;
-    for (int i = 0; i < set.count; ++i) not_placed += set.pieces[i].state != Placed;
+    int not_placed = 0, held = 0;
+    for (int i = 0; i < set.count; ++i) {
+        not_placed += set.pieces[i].state != Placed;
+        held += set.pieces[i].state == Held;
+    }
     if (game.pieces_left != not_placed) return "pieces_left is not the number of pieces not placed";
     if (game.current_scene == Clear && not_placed != 0) return "the clear scene with pieces left";
+    if (game.current_scene != Play) return nullptr;
+    if (game.drag_phase != DragPhase::Idle && (game.active_piece < 0 || game.active_piece >= set.count))
+        return "a hover or a drag without an active piece";
+    if (game.drag_phase == DragPhase::Dragging && set.pieces[game.active_piece].state != Held)
+        return "a drag whose active piece is not held";
+    if (held == 1 && game.drag_phase != DragPhase::Dragging) return "a piece held while not dragging";
+    // Every centre of the set lies at least 4 pixels inside the screen.
+    for (int i = 0; i < set.count; ++i) {
+        const double centre = set.pieces[i].x + set.pieces[i].width / 2;
+        if (centre < 4 - 1e-9 || centre > 1020 + 1e-9) return "a piece's centre outside the screen";
+    }
     return nullptr;
 }
 

@@ -44,7 +44,7 @@ add_custom_target(windows_unit_tests)
 # take the place of its logs.
 file(GLOB scene_tests RELATIVE ${UNIT_DIR} CONFIGURE_DEPENDS ${UNIT_DIR}/scenes/*.cpp)
 list(REMOVE_ITEM scene_tests scenes/null_backend_logs.cpp scenes/saved_records_test.cpp)
-windows_unit_test(test_scenes ${scene_tests} ../windows/scene_doubles.cpp)
+windows_unit_test(test_scenes ${scene_tests} ../windows/scene_doubles.cpp ../support/game_invariants.cpp)
 windows_unit_test(test_content
   content/catalogue_test.cpp content/labels_test.cpp content/records_test.cpp)
 windows_unit_test(test_shell shell/frame_pacing_test.cpp platform/code_page_test.cpp)
