@@ -31,6 +31,12 @@ function(pokomaru_testing_layer name folder)
   add_dependencies(${name} layering_check)
 endfunction()
 
+# The texts generated from content/*.tsv, which the shell and the scenes
+# include as well as the content: made before any game layer compiles.
+if(CATALOGUE_OUTPUTS)
+  add_custom_target(generated_texts DEPENDS ${CATALOGUE_OUTPUTS})
+endif()
+
 # pokomaru_game_layer(<name> <sources...>): one layer of the game, a static
 # library of its own: shell, scenes, content and state link in that order,
 # each calling only those below it.
@@ -39,6 +45,9 @@ function(pokomaru_game_layer name)
   target_link_libraries(${name} PUBLIC pokomaru_headers)
   target_compile_options(${name} PRIVATE ${POKOMARU_WARNINGS})
   add_dependencies(${name} layering_check)
+  if(TARGET generated_texts)
+    add_dependencies(${name} generated_texts)
+  endif()
   set(POKOMARU_LAYERS ${POKOMARU_LAYERS} ${name} PARENT_SCOPE)
 endfunction()
 
