@@ -10,6 +10,13 @@
 // start-up without WinMain (tests).
 HINSTANCE platform_instance();
 
+// How large one pixel of the 1024 x 768 logical screen is drawn in the
+// window now, in device-independent pixels: CSS pixels in the browser, the
+// window system's screen coordinates under SDL, 96-DPI pixels on Windows.
+// A finger's reach is counted in these. Where the picture is stretched
+// unevenly, the smaller of the two axes' scales; 0 for a window of no size.
+double logical_pixel_scale(HWND window);
+
 #if defined(_WIN32)
 
 #include <imm.h>

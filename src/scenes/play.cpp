@@ -15,6 +15,11 @@
 namespace {
 
 constexpr double kDropTolerance = 10;  // logical pixels around the home centre, each axis
+// A fingertip covers far more than it seems to point at, and on a small
+// screen a piece is smaller than the finger: a finger reaches this many
+// device-independent pixels beyond what it touches, at whatever size the
+// logical screen is drawn.
+constexpr double kFingerReach = 24;
 constexpr double kEdgeMargin = 4;      // a piece's centre stays this far inside the screen
 constexpr double kScreenWidth = kLogicalWidth;
 constexpr double kScreenHeight = kLogicalHeight;
@@ -35,18 +40,79 @@ constexpr double kMascotLineWidth = 256;
 
 bool valid_piece(const PieceSet& set, std::int32_t index) { return index >= 0 && index < set.count; }
 
+// The finger's reach in logical pixels at the current scale; none while
+// the window has no size to measure it by.
+double finger_reach() {
+    const double scale = game.window_scale;
+    return scale > 0 && std::isfinite(scale) ? kFingerReach / scale : 0;
+}
+
+bool loose_piece_under_pointer(const PieceSet& set) {
+    for (int p = 0; p < set.count; ++p) {
+        const PieceRecord& piece = set.pieces[set.order[p]];
+        if (piece.state == Loose && pointer_on_piece(piece)) return true;
+    }
+    return false;
+}
+
+// The loose piece whose rectangle is nearest to the pointer and within the
+// finger's reach, the front-most of equally near ones; NO_PIECE if none.
+std::int32_t piece_within_reach(const PieceSet& set) {
+    const double x = logical_pointer_x();
+    const double y = logical_pointer_y();
+    const double reach = finger_reach();
+    if (!(reach > 0)) return NO_PIECE;
+    std::int32_t nearest = NO_PIECE;
+    double nearest_squared = reach * reach;
+    for (int p = 0; p < set.count; ++p) {
+        const std::int32_t i = set.order[p];
+        const PieceRecord& piece = set.pieces[i];
+        if (piece.state != Loose) continue;
+        const double dx = std::fmax(std::fmax(piece.x - x, x - (piece.x + piece.width)), 0);
+        const double dy = std::fmax(std::fmax(piece.y - y, y - (piece.y + piece.height)), 0);
+        const double squared = dx * dx + dy * dy;
+        // A pointer that is not a number is near nothing.
+        if (squared < nearest_squared || (nearest == NO_PIECE && squared == nearest_squared)) {
+            nearest = i;
+            nearest_squared = squared;
+        }
+    }
+    return nearest;
+}
+
+// Makes the piece at place p of the order the candidate: elements 0 .. p-1
+// move one place back and it comes to the front.
+void make_candidate(const PieceSet& set, int p) {
+    const std::int32_t i = set.order[p];
+    game.drag_phase = DragPhase::Hover;
+    game.active_piece = i;
+    std::memmove(set.order + 1, set.order, sizeof(std::int32_t) * p);
+    set.order[0] = i;
+}
+
 void search_under_pointer(const PieceSet& set) {
     game.active_piece = NO_PIECE;
     for (int p = 0; p < set.count; ++p) {
         const std::int32_t i = set.order[p];
         if (set.pieces[i].state != Loose || !pointer_on_piece(set.pieces[i])) continue;
-        game.drag_phase = DragPhase::Hover;
-        game.active_piece = i;
-        // Elements 0 .. p-1 move one place back and i comes to the front; the
-        // search goes on with p + 1, which is still the element after i.
-        std::memmove(set.order + 1, set.order, sizeof(std::int32_t) * p);
-        set.order[0] = i;
+        // The search goes on with p + 1, which is still the element after i.
+        make_candidate(set, p);
     }
+    if (game.active_piece != NO_PIECE || !game.pointer_is_touch) return;
+    // A finger where no loose piece lies takes the nearest one in its reach
+    // as though it were on it.
+    const std::int32_t reached = piece_within_reach(set);
+    if (reached == NO_PIECE) return;
+    int p = 0;
+    while (set.order[p] != reached) ++p;
+    make_candidate(set, p);
+}
+
+// Whether the candidate is still the one the pointer chooses: under it, or,
+// for a finger on no loose piece, the nearest in its reach.
+bool pointer_keeps_candidate(const PieceSet& set, const PieceRecord& candidate) {
+    if (pointer_on_piece(candidate)) return true;
+    return game.pointer_is_touch && !loose_piece_under_pointer(set) && piece_within_reach(set) == game.active_piece;
 }
 
 void start_info_panel() {
@@ -76,7 +142,7 @@ void hide_info_panel() {
 
 void hover_candidate(const PieceSet& set) {
     PieceRecord& candidate = set.pieces[game.active_piece];
-    if (!pointer_on_piece(candidate)) {
+    if (!pointer_keeps_candidate(set, candidate)) {
         game.drag_phase = DragPhase::Idle;
         game.active_piece = NO_PIECE;
         return;
@@ -139,8 +205,11 @@ void drag_piece(const PieceSet& set) {
     hide_info_panel();
     const double centre_x = piece.home_x + piece.width / 2;
     const double centre_y = piece.home_y + piece.height / 2;
-    const bool home = pointer_in_logical_rect(centre_x - kDropTolerance, centre_y - kDropTolerance,
-                                              centre_x + kDropTolerance, centre_y + kDropTolerance);
+    // A finger lets go less exactly than a mouse: it snaps within its reach
+    // when that is the wider.
+    const double tolerance = game.pointer_is_touch ? std::fmax(kDropTolerance, finger_reach()) : kDropTolerance;
+    const bool home = pointer_in_logical_rect(centre_x - tolerance, centre_y - tolerance, centre_x + tolerance,
+                                              centre_y + tolerance);
     if (!home) {
         game.drag_phase = DragPhase::Hover;
         piece.state = Loose;

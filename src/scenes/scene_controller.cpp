@@ -43,7 +43,10 @@ void advance_fade() {
 }  // namespace
 
 void update_frame() {
-    if (main_window != nullptr) GetWindowRect(main_window, &game.window_rect);
+    if (main_window != nullptr) {
+        GetWindowRect(main_window, &game.window_rect);
+        game.window_scale = logical_pixel_scale(main_window);
+    }
     game.window_width = static_cast<double>(game.window_rect.right) - game.window_rect.left;
     game.window_height = static_cast<double>(game.window_rect.bottom) - game.window_rect.top;
 

@@ -11,6 +11,16 @@ namespace {
 constexpr const char* kClassName = "MainClass";
 constexpr int kIconResource = 101;
 constexpr int kLiftPixels = 32;
+
+// Windows marks the mouse messages it makes from a finger (or a pen) with a
+// signature in the message's extra information, 0x80 set for a finger.
+constexpr std::uint32_t kPointerSignatureMask = 0xFFFFFF80u;
+constexpr std::uint32_t kTouchSignature = 0xFF515780u;
+
+std::uint8_t message_from_finger() {
+    const auto extra = static_cast<std::uint32_t>(static_cast<std::uintptr_t>(GetMessageExtraInfo()));
+    return (extra & kPointerSignatureMask) == kTouchSignature ? 1 : 0;
+}
 }  // namespace
 
 bool create_main_window(HINSTANCE instance) {
@@ -62,14 +72,17 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lp
             }
             break;
         case WM_MOUSEMOVE:
+            game.pointer_is_touch = message_from_finger();
             game.mouse_x = static_cast<double>(LOWORD(static_cast<std::uintptr_t>(lparam)));
             game.mouse_y = static_cast<double>(HIWORD(static_cast<std::uintptr_t>(lparam)));
             break;
         case WM_LBUTTONDOWN:
+            game.pointer_is_touch = message_from_finger();
             game.mouse_down = 1;
             game.press_consumed = 0;
             break;
         case WM_LBUTTONUP:
+            game.pointer_is_touch = message_from_finger();
             game.mouse_down = 0;
             break;
         default:

@@ -61,6 +61,12 @@ struct GameState {
     RECT window_rect{0, 0, 0, 0};
     double window_width = 0.0, window_height = 0.0;
     double frame_seconds = 0.0;
+    // Whether the last mouse message was made by a finger (its extra
+    // information carries the touch mark), and how large a logical pixel is
+    // drawn, in device-independent pixels (platform/window.h): a finger
+    // reaches a little beyond what it touches.
+    std::uint8_t pointer_is_touch = 0;
+    double window_scale = 1.0;
 
     // Pieces and scatter.
     PieceRecord municipality_pieces[kMunicipalityPieces]{};

@@ -91,6 +91,34 @@ void move(int x, int y) {
 }
 void press() { post(WM_LBUTTONDOWN, MK_LBUTTON, pos(last_x, last_y)); }
 void release() { post(WM_LBUTTONUP, 0, pos(last_x, last_y)); }
+// SDL's own mouse events for a finger, into its queue as the window system's.
+void touch_move(int x, int y) {
+    last_x = x;
+    last_y = y;
+    if (!main_window) return;
+    SDL_Event e{};
+    e.type = SDL_MOUSEMOTION;
+    e.motion.windowID = SDL_GetWindowID(sdl_window_of(main_window));
+    e.motion.which = SDL_TOUCH_MOUSEID;
+    e.motion.x = x;
+    e.motion.y = y;
+    SDL_PushEvent(&e);
+}
+namespace {
+void touch_button(Uint32 type) {
+    if (!main_window) return;
+    SDL_Event e{};
+    e.type = type;
+    e.button.windowID = SDL_GetWindowID(sdl_window_of(main_window));
+    e.button.which = SDL_TOUCH_MOUSEID;
+    e.button.button = SDL_BUTTON_LEFT;
+    e.button.x = last_x;
+    e.button.y = last_y;
+    SDL_PushEvent(&e);
+}
+}  // namespace
+void touch_press() { touch_button(SDL_MOUSEBUTTONDOWN); }
+void touch_release() { touch_button(SDL_MOUSEBUTTONUP); }
 void escape() { post(WM_KEYDOWN, VK_ESCAPE, 1); }
 void activate(bool active) { post(WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0); }
 void resize(int w, int h) {

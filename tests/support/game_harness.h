@@ -20,6 +20,10 @@ bool game_running();
 void move(int x, int y);  // client pixels
 void press();
 void release();
+// The same made by a finger: the window system's mouse events from a touch.
+void touch_move(int x, int y);
+void touch_press();
+void touch_release();
 void escape();
 void activate(bool active);
 void resize(int client_width, int client_height);

@@ -331,6 +331,19 @@ BOOL GetWindowRect(HWND window, LPRECT rect) {
     return true;
 }
 
+// The client area is measured in the backend's device-independent pixels
+// already: the canvas's CSS size in the browser, screen coordinates under
+// SDL.
+double logical_pixel_scale(HWND window) {
+    if (!window || !window->host) return 0;
+    int w = 0, h = 0;
+    host_client_size(window->host, &w, &h);
+    if (w <= 0 || h <= 0) return 0;
+    const double across = static_cast<double>(w) / kLogicalWidth;
+    const double down = static_cast<double>(h) / kLogicalHeight;
+    return across < down ? across : down;
+}
+
 BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT remove) {
     QueuedMessage taken;
     if (!next_message(taken, (remove & PM_REMOVE) != 0)) {

@@ -4,6 +4,8 @@
 // any language. Everything else the shell calls is the system's own.
 #include <string>
 
+#include "platform/logical_screen.h"
+
 #include "platform/sjis.h"
 #include "platform/faults.h"
 #include "platform/win32/frame_skip.h"
@@ -28,6 +30,20 @@ struct ResourceName {
         pointer = text.c_str();
     }
 };
+
+constexpr double kStandardDpi = 96;
+
+// The window's dots per inch, where the system can say (Windows 10 1607
+// on); 96 before that. The game declares itself unaware of DPI, so Windows
+// scales its window and reports 96 for it anyway; a DPI-aware build would
+// get its real density here.
+double window_dpi(HWND window) {
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpi_for_window = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = dpi_for_window ? dpi_for_window(window) : 0;
+    return dpi > 0 ? static_cast<double>(dpi) : kStandardDpi;
+}
 
 }  // namespace
 
@@ -87,3 +103,13 @@ BOOL cp932_PeekMessageA(LPMSG msg, HWND window, UINT filter_min, UINT filter_max
 }
 
 LRESULT cp932_DispatchMessageA(const MSG* msg) { return DispatchMessageW(msg); }
+
+double logical_pixel_scale(HWND window) {
+    RECT client{};
+    if (!window || !GetClientRect(window, &client)) return 0;
+    const double w = static_cast<double>(client.right) - client.left;
+    const double h = static_cast<double>(client.bottom) - client.top;
+    if (w <= 0 || h <= 0) return 0;
+    const double across = w / kLogicalWidth, down = h / kLogicalHeight;
+    return (across < down ? across : down) * kStandardDpi / window_dpi(window);
+}

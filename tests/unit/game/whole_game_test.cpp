@@ -138,6 +138,42 @@ TEST(ShellRun, AResizedWindowScalesTheMouseMapping) {
     harness::move(192, 316);
     harness::frame();
     EXPECT_EQ(game.title_button_state, HoverMunicipality);
+    EXPECT_EQ(game.window_scale, 0.5);
+    harness::stop_game();
+}
+
+// The window system marks a finger's mouse events; at half size the finger
+// reaches 48 logical pixels beside a piece, and its drop snaps within 48.
+TEST(ShellRun, AFingerBesideAPieceTakesItThroughTheWindowSystem) {
+    ASSERT_TRUE(harness::start_game());
+    harness::wait_ms(300);
+    click_at(384, 632);
+    harness::wait_ms(2200);
+    ASSERT_EQ(game.current_scene, Play);
+    harness::resize(512, 384);
+    harness::frame();
+    PieceRecord& piece = game.municipality_pieces[5];
+    piece.x = 150 - piece.width / 2;  // above the scatter band, alone
+    piece.y = 150 - piece.height / 2;
+    const int beside_x = harness::client_x(piece.x + piece.width + 40);
+    harness::touch_move(beside_x, harness::client_y(150));
+    harness::frame();
+    harness::frame();  // a candidate of the mouse's is let go first
+    EXPECT_EQ(game.pointer_is_touch, 1);
+    EXPECT_EQ(game.active_piece, 5);
+    harness::touch_press();
+    harness::frame();
+    ASSERT_EQ(piece.state, Held);
+    harness::touch_move(harness::client_x(piece.home_x + piece.width / 2 + 40),
+                        harness::client_y(piece.home_y + piece.height / 2 - 40));
+    harness::frame();
+    harness::touch_release();
+    harness::frame();
+    EXPECT_EQ(piece.state, Placed);
+    // The mouse is the mouse again.
+    harness::move(beside_x, harness::client_y(150));
+    harness::frame();
+    EXPECT_EQ(game.pointer_is_touch, 0);
     harness::stop_game();
 }
 

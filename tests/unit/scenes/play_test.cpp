@@ -170,6 +170,137 @@ TEST_F(PlayScene, DropToleranceScalesWithTheWindow) {
     EXPECT_EQ(piece(15).state, Loose);
 }
 
+// A finger reaches 24 device-independent pixels beyond what it touches:
+// at a scale of 1 that is 24 logical pixels, at 0.38 (an upright phone)
+// over 63; the mouse keeps the exact rectangles.
+class TouchPlay : public PlayScene {
+protected:
+    void SetUp() override {
+        enter(Mascot);
+        game.window_scale = 1;
+    }
+    double right_edge(int i) { return piece(i).x + piece(i).width; }
+    // The pointer at (x, y), by finger or by mouse, then a frame.
+    void point(double x, double y, bool finger) {
+        game.pointer_is_touch = finger ? 1 : 0;
+        move_logical(x, y);
+        run_frame();
+    }
+    // Piece i alone at the free spot, picked up by a finger `gap` beside it.
+    void pick_up_by_finger(int i, double gap = 20) {
+        centre_piece_at(i, kFreeX, kFreeY);
+        point(right_edge(i) + gap, kFreeY, true);
+        ASSERT_EQ(game.active_piece, i);
+        press();
+        run_frame();
+        ASSERT_EQ(piece(i).state, Held);
+    }
+    void drop_by(bool finger, double x, double y) {
+        point(x, y, finger);
+        release();
+        run_frame();
+    }
+};
+
+TEST_F(TouchPlay, AFingerBesideASmallPieceTakesItAndTheMouseDoesNot) {
+    ASSERT_LE(piece(12).width, 48);
+    centre_piece_at(12, kFreeX, kFreeY);
+    point(right_edge(12) + 20, kFreeY, false);
+    EXPECT_EQ(game.drag_phase, DragPhase::Idle);
+    press();
+    run_frame();
+    EXPECT_EQ(game.active_piece, NO_PIECE);
+    EXPECT_EQ(piece(12).state, Loose);
+    release();
+    run_frame();
+
+    point(right_edge(12) + 20, kFreeY, true);
+    EXPECT_EQ(game.drag_phase, DragPhase::Hover);
+    EXPECT_EQ(game.active_piece, 12);
+    EXPECT_EQ(game.mascot_order[0], 12);
+    run_frame();  // the finger rests: still the candidate
+    EXPECT_EQ(game.active_piece, 12);
+    press();
+    run_frame();
+    EXPECT_EQ(piece(12).state, Held);
+    EXPECT_EQ(sound_log, std::vector<std::int32_t>{PickUp});
+}
+
+TEST_F(TouchPlay, NothingBeyondTheReachAndTheReachFollowsTheScale) {
+    centre_piece_at(12, kFreeX, kFreeY);
+    point(right_edge(12) + 24.5, kFreeY, true);
+    EXPECT_EQ(game.active_piece, NO_PIECE);
+    // Diagonally 20 and 20 off the corner is 28 away.
+    point(right_edge(12) + 20, piece(12).y - 20, true);
+    EXPECT_EQ(game.active_piece, NO_PIECE);
+    press();
+    run_frame();
+    EXPECT_EQ(piece(12).state, Loose);
+    release();
+    run_frame();
+
+    game.window_scale = 0.38;  // 24 / 0.38 = 63.2 logical pixels
+    point(right_edge(12) + 63, kFreeY, true);
+    EXPECT_EQ(game.active_piece, 12);
+    point(right_edge(12) + 64, kFreeY, true);  // the candidate is let go
+    EXPECT_EQ(game.active_piece, NO_PIECE);
+    run_frame();
+    EXPECT_EQ(game.active_piece, NO_PIECE);
+}
+
+TEST_F(TouchPlay, TheNearestOfTwoWinsAndAPieceUnderTheFingerWinsOverBoth) {
+    centre_piece_at(12, kFreeX, kFreeY);
+    centre_piece_at(13, kFreeX + 120, kFreeY);
+    centre_piece_at(14, kFreeX + 60, kFreeY + 200);
+    // 12 in front: nearness, not the order, decides.
+    point(right_edge(12) + 18, kFreeY, true);  // 18 from 12
+    EXPECT_EQ(game.active_piece, 12);
+    point(piece(13).x - 15, kFreeY, true);  // 15 from 13, further from 12
+    EXPECT_EQ(game.active_piece, NO_PIECE);  // let go as a mouse lets go
+    run_frame();
+    EXPECT_EQ(game.active_piece, 13);
+    EXPECT_EQ(game.mascot_order[0], 13);
+    // A finger on a piece takes it as the mouse does, however near the others.
+    centre_piece_at(14, piece(13).x - 15, kFreeY);
+    run_frame();
+    EXPECT_EQ(game.active_piece, NO_PIECE);
+    run_frame();
+    EXPECT_EQ(game.active_piece, 14);
+}
+
+TEST_F(TouchPlay, AFingerSnapsWithinItsReachTheMouseWithinTen) {
+    pick_up_by_finger(20);
+    drop_by(false, home_centre_x(20) + 20, home_centre_y(20) - 20);
+    EXPECT_EQ(piece(20).state, Loose);
+    press();
+    run_frame();
+    ASSERT_EQ(piece(20).state, Held);
+    drop_by(true, home_centre_x(20) + 20, home_centre_y(20) - 20);
+    EXPECT_EQ(piece(20).state, Placed);
+    EXPECT_EQ(piece(20).x, piece(20).home_x);
+
+    pick_up_by_finger(21);
+    drop_by(true, home_centre_x(21) + 24.5, home_centre_y(21));
+    EXPECT_EQ(piece(21).state, Loose);
+
+    game.window_scale = 0.38;
+    press();
+    run_frame();
+    drop_by(true, home_centre_x(21) - 60, home_centre_y(21) + 60);
+    EXPECT_EQ(piece(21).state, Placed);
+
+    // Drawn large the reach is 6 logical pixels: ten still hold.
+    game.window_scale = 4;
+    pick_up_by_finger(22, 5);
+    drop_by(true, home_centre_x(22) + 10, home_centre_y(22));
+    EXPECT_EQ(piece(22).state, Placed);
+    pick_up_by_finger(23, 5);
+    drop_by(true, home_centre_x(23) + 10.5, home_centre_y(23));
+    EXPECT_EQ(piece(23).state, Loose);
+    EXPECT_EQ(sound_log, (std::vector<std::int32_t>{PickUp, DropLoose, PickUp, DropPlaced, PickUp, DropLoose, PickUp,
+                                                    DropPlaced, PickUp, DropPlaced, PickUp, DropLoose}));
+}
+
 TEST_F(PlayScene, CorrectDropSendsThePieceToTheBackAndMovesTheRestForward) {
     pick_up_alone(6);
     std::int32_t before[kMunicipalityPieces];

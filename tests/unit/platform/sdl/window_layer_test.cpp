@@ -96,6 +96,16 @@ TEST_F(WindowLayer, ClientIsTheOuterSizeLessTheFrameAllowance) {
     EXPECT_EQ(r.bottom - r.top, 480 + 44);
 }
 
+TEST_F(WindowLayer, ALogicalPixelIsTheClientSizeOverTheLogicalScreensInScreenCoordinates) {
+    EXPECT_EQ(logical_pixel_scale(window), 1.0);
+    SDL_SetWindowSize(sdl_window_of(window), 512, 384);
+    EXPECT_EQ(logical_pixel_scale(window), 0.5);
+    // Stretched unevenly: the smaller axis.
+    SDL_SetWindowSize(sdl_window_of(window), 2048, 384);
+    EXPECT_EQ(logical_pixel_scale(window), 0.5);
+    EXPECT_EQ(logical_pixel_scale(nullptr), 0.0);
+}
+
 TEST_F(WindowLayer, TitleIsDecodedFromCodePage932) {
     EXPECT_EQ(std::string(SDL_GetWindowTitle(sdl_window_of(window))), "ぽこ丸");
 }
