@@ -15,7 +15,9 @@
 // A tab offers: goto, reload, evaluate(fn, ...args) (fn runs in the page;
 // its promise is awaited; arguments and result are JSON), mouseMove,
 // mouseDown, mouseUp, touchStart, touchMove, touchEnd (one finger),
-// pressKey('Escape'), screenshot() (PNG of the viewport), resize(w, h).
+// pressKey('Escape'), screenshot() (PNG of the viewport), resize(w, h,
+// pixelRatio) (the viewport in CSS pixels and, where the driver can set
+// it, the device pixel ratio).
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -101,7 +103,16 @@ class ChromiumTab {
   async touch(type, touchPoints) { await this.cdp.send('Input.dispatchTouchEvent', { type, touchPoints }); }
   async pressKey(key) { await this.page.keyboard.press(key); }
   async screenshot() { return this.page.screenshot(); }
-  async resize(width, height) { await this.page.setViewportSize({ width, height }); }
+  // A ratio other than 1 is a phone's screen: the protocol's own device
+  // metrics, as a mobile device.
+  async resize(width, height, pixelRatio = 1) {
+    if (pixelRatio !== 1) {
+      await this.cdp.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: pixelRatio, mobile: true });
+      return;
+    }
+    await this.cdp.send('Emulation.clearDeviceMetricsOverride');
+    await this.page.setViewportSize({ width, height });
+  }
 }
 
 async function launchChromium() {
@@ -148,7 +159,7 @@ class FirefoxTab {
   }
   async pressKey(key) { await this.page.keyboard.press(key); }
   async screenshot() { return Buffer.from(await this.page.screenshot()); }
-  async resize(width, height) { await this.page.setViewport({ width, height }); }
+  async resize(width, height, pixelRatio = 1) { await this.page.setViewport({ width, height, deviceScaleFactor: pixelRatio }); }
 }
 
 async function launchFirefox() {
@@ -266,15 +277,20 @@ class WebKitTab {
     await this.actions({ type: 'key', id: 'keyboard', actions: [{ type: 'keyDown', value }, { type: 'keyUp', value }] });
   }
   async screenshot() { return Buffer.from(await this.driver.takeScreenshot(), 'base64'); }
-  // The window's size less what the browser's own frame takes.
-  async resize(width, height) {
+  // The window's size less what the browser's own frame takes. The driver
+  // has no way to set the device pixel ratio: it stays the screen's. The
+  // window has a least width (its toolbar's); `closest` takes the size it
+  // comes to instead of failing.
+  async resize(width, height, pixelRatio = 1, { closest = false } = {}) {
+    let inner = null;
     for (let attempt = 0; attempt < 3; ++attempt) {
-      const inner = await this.evaluate(() => [innerWidth, innerHeight]);
+      inner = await this.evaluate(() => [innerWidth, innerHeight]);
       if (inner[0] === width && inner[1] === height) return;
       const rect = await this.driver.manage().window().getRect();
       await this.driver.manage().window().setRect({ width: rect.width + width - inner[0], height: rect.height + height - inner[1] });
     }
-    throw new Error(`webkit: the viewport cannot be made ${width} x ${height}`);
+    if (closest) return;
+    throw new Error(`webkit: the viewport cannot be made ${width} x ${height} (it is ${inner[0]} x ${inner[1]})`);
   }
 }
 

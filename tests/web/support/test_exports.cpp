@@ -45,6 +45,8 @@ EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_state() {
     append(out, ",\"window_active\":%.0f", game.window_active);
     append(out, ",\"window_width\":%.17g", game.window_width);
     append(out, ",\"window_height\":%.17g", game.window_height);
+    append(out, ",\"window_scale\":%.17g", game.window_scale);
+    append(out, ",\"pointer_is_touch\":%.0f", game.pointer_is_touch);
     append(out, ",\"title_button_state\":%.0f", game.title_button_state);
     append(out, ",\"pieces_left\":%.0f", game.pieces_left);
     append(out, ",\"play_seconds\":%.17g", game.play_seconds);
