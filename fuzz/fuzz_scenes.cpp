@@ -140,7 +140,16 @@ LPARAM client_point(double logical_x, double logical_y) {
     return MAKELPARAM(static_cast<std::uint16_t>(x & 0xFFFF), static_cast<std::uint16_t>(y & 0xFFFF));
 }
 
-void send(UINT message, WPARAM w, LPARAM l) { window_proc(main_window, message, w, l); }
+// Whether the pointer is a finger. The window procedure reads the touch
+// mark from the message's extra information, which a message handed to it
+// straight has not, so the mark is put back after every mouse message.
+bool finger = false;
+
+void send(UINT message, WPARAM w, LPARAM l) {
+    window_proc(main_window, message, w, l);
+    if (message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)
+        game.pointer_is_touch = finger ? 1 : 0;
+}
 
 void check_invariants() {
     if (const char* why = broken_game_invariant()) broken(why);
@@ -170,6 +179,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Input in{data, size};
     trace = std::getenv("POKOMARU_FUZZ_TRACE") != nullptr;
     frames_left = kFrameBudget;
+    finger = false;
     std::srand(in.byte() | (in.byte() << 8));
     start_silent_sound();
     remove_memory_file(records_detail::kRecordPath);
@@ -189,8 +199,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!in.empty() && steps++ < 4000) {
         const unsigned op = in.byte() % 12;
         switch (op) {
-            case 0: {  // the pointer anywhere, in client pixels
+            case 0: {  // the pointer anywhere, in client pixels; an odd x is a finger from now on
                 const unsigned x = in.word(), y = in.word();
+                finger = (x & 1) != 0;
                 send(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
                 break;
             }
@@ -241,6 +252,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 10: {  // another window size, the client at least 1 x 1
                 const int w = 1 + static_cast<int>(in.word() % 2400), h = 1 + static_cast<int>(in.word() % 1800);
                 game.window_rect = RECT{10, 20, 10 + w + 18, 20 + h + 44};
+                game.window_scale = std::fmin(w / 1024.0, h / 768.0);  // as the hosted window measures it
                 break;
             }
             default: {  // any other message

@@ -55,25 +55,25 @@ bool loose_piece_under_pointer(const PieceSet& set) {
     return false;
 }
 
-// The loose piece whose rectangle is nearest to the pointer and within the
-// finger's reach, the front-most of equally near ones; NO_PIECE if none.
-std::int32_t piece_within_reach(const PieceSet& set) {
+// The place in the order of the loose piece whose rectangle is nearest to
+// the pointer and within the finger's reach, the front-most of equally near
+// ones; -1 if none.
+int place_within_reach(const PieceSet& set) {
     const double x = logical_pointer_x();
     const double y = logical_pointer_y();
     const double reach = finger_reach();
-    if (!(reach > 0)) return NO_PIECE;
-    std::int32_t nearest = NO_PIECE;
+    if (!(reach > 0)) return -1;
+    int nearest = -1;
     double nearest_squared = reach * reach;
     for (int p = 0; p < set.count; ++p) {
-        const std::int32_t i = set.order[p];
-        const PieceRecord& piece = set.pieces[i];
+        const PieceRecord& piece = set.pieces[set.order[p]];
         if (piece.state != Loose) continue;
         const double dx = std::fmax(std::fmax(piece.x - x, x - (piece.x + piece.width)), 0);
         const double dy = std::fmax(std::fmax(piece.y - y, y - (piece.y + piece.height)), 0);
         const double squared = dx * dx + dy * dy;
         // A pointer that is not a number is near nothing.
-        if (squared < nearest_squared || (nearest == NO_PIECE && squared == nearest_squared)) {
-            nearest = i;
+        if (squared < nearest_squared || (nearest < 0 && squared == nearest_squared)) {
+            nearest = p;
             nearest_squared = squared;
         }
     }
@@ -101,18 +101,17 @@ void search_under_pointer(const PieceSet& set) {
     if (game.active_piece != NO_PIECE || !game.pointer_is_touch) return;
     // A finger where no loose piece lies takes the nearest one in its reach
     // as though it were on it.
-    const std::int32_t reached = piece_within_reach(set);
-    if (reached == NO_PIECE) return;
-    int p = 0;
-    while (set.order[p] != reached) ++p;
-    make_candidate(set, p);
+    const int reached = place_within_reach(set);
+    if (reached >= 0) make_candidate(set, reached);
 }
 
 // Whether the candidate is still the one the pointer chooses: under it, or,
 // for a finger on no loose piece, the nearest in its reach.
 bool pointer_keeps_candidate(const PieceSet& set, const PieceRecord& candidate) {
     if (pointer_on_piece(candidate)) return true;
-    return game.pointer_is_touch && !loose_piece_under_pointer(set) && piece_within_reach(set) == game.active_piece;
+    if (!game.pointer_is_touch || loose_piece_under_pointer(set)) return false;
+    const int reached = place_within_reach(set);
+    return reached >= 0 && set.order[reached] == game.active_piece;
 }
 
 void start_info_panel() {
