@@ -117,6 +117,22 @@ TEST_F(MainWindow, CarriesIcon101InBothSizesAndTheArrowCursor) {
               LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
 }
 
+// The game declares itself unaware of DPI, so its client area is counted
+// in 96-DPI pixels: a client of 512 x 384 draws a logical pixel at half a
+// device-independent pixel, whatever the screen's density.
+TEST_F(MainWindow, ALogicalPixelIsTheClientAreaOverTheLogicalScreen) {
+    RECT outer{0, 0, 512, 384};
+    ASSERT_TRUE(AdjustWindowRectEx(&outer, WS_OVERLAPPEDWINDOW, FALSE, 0));
+    ASSERT_TRUE(SetWindowPos(main_window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(main_window, &client));
+    ASSERT_EQ(client.right, 512);
+    ASSERT_EQ(client.bottom, 384);
+    EXPECT_EQ(logical_pixel_scale(main_window), 0.5);
+    EXPECT_EQ(logical_pixel_scale(nullptr), 0.0);
+}
+
 TEST_F(MainWindow, ItsProcedureTakesTheLoopsMessagesAndClosingEndsTheLoop) {
     PostMessageW(main_window, WM_MOUSEMOVE, 0, MAKELPARAM(1000, 700));
     PostMessageW(main_window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1000, 700));
