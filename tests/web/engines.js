@@ -277,19 +277,31 @@ class WebKitTab {
     await this.actions({ type: 'key', id: 'keyboard', actions: [{ type: 'keyDown', value }, { type: 'keyUp', value }] });
   }
   async screenshot() { return Buffer.from(await this.driver.takeScreenshot(), 'base64'); }
+  // The viewport's size once the window system has carried a resize out
+  // (it does so after the driver has answered): the same over three frames.
+  async settledViewport() {
+    let last = null;
+    for (let k = 0, same = 0; k < 60; ++k) {
+      const now = await this.evaluate(() => new Promise((r) => requestAnimationFrame(() => r([innerWidth, innerHeight]))));
+      same = last && now[0] === last[0] && now[1] === last[1] ? same + 1 : 0;
+      if (same >= 3) return now;
+      last = now;
+      await sleep(30);
+    }
+    return last;
+  }
   // The window's size less what the browser's own frame takes. The driver
   // has no way to set the device pixel ratio: it stays the screen's. The
   // window has a least width (its toolbar's); `closest` takes the size it
   // comes to instead of failing.
   async resize(width, height, pixelRatio = 1, { closest = false } = {}) {
-    let inner = null;
-    for (let attempt = 0; attempt < 3; ++attempt) {
-      inner = await this.evaluate(() => [innerWidth, innerHeight]);
-      if (inner[0] === width && inner[1] === height) return;
+    let inner = await this.settledViewport();
+    for (let attempt = 0; attempt < 4 && (inner[0] !== width || inner[1] !== height); ++attempt) {
       const rect = await this.driver.manage().window().getRect();
       await this.driver.manage().window().setRect({ width: rect.width + width - inner[0], height: rect.height + height - inner[1] });
+      inner = await this.settledViewport();
     }
-    if (closest) return;
+    if ((inner[0] === width && inner[1] === height) || closest) return;
     throw new Error(`webkit: the viewport cannot be made ${width} x ${height} (it is ${inner[0]} x ${inner[1]})`);
   }
 }
