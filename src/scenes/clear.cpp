@@ -39,7 +39,10 @@ void update_clear() {
     switch (game.clear_button_state) {
         case ClearIdle:
             if (pointer_on_button()) game.clear_button_state = ClearHover;
-            break;
+            // A finger's press comes with its first touch: it presses the
+            // button it lights.
+            if (!(game.pointer_is_touch && game.clear_button_state == ClearHover)) break;
+            [[fallthrough]];
         case ClearHover:
             if (!pointer_on_button()) game.clear_button_state = ClearIdle;
             if (fresh_press()) {

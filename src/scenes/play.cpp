@@ -275,7 +275,14 @@ void update_play() {
     game.play_seconds += game.frame_seconds;
 
     switch (game.drag_phase) {
-        case DragPhase::Idle: search_under_pointer(set); break;
+        case DragPhase::Idle:
+            search_under_pointer(set);
+            // A finger's press comes with its first touch: it takes the
+            // piece it finds in the same update, where a mouse has already
+            // pointed at it in an earlier one.
+            if (game.pointer_is_touch && game.drag_phase == DragPhase::Hover && valid_piece(set, game.active_piece))
+                hover_candidate(set);
+            break;
         case DragPhase::Hover:
             if (valid_piece(set, game.active_piece))
                 hover_candidate(set);

@@ -226,6 +226,27 @@ TEST_F(TouchPlay, AFingerBesideASmallPieceTakesItAndTheMouseDoesNot) {
     EXPECT_EQ(sound_log, std::vector<std::int32_t>{PickUp});
 }
 
+// A finger's touch and press come together; a mouse has pointed first.
+TEST_F(TouchPlay, AFingersPressWithItsFirstTouchTakesThePieceAMousesOnlyPoints) {
+    centre_piece_at(12, kFreeX, kFreeY);
+    game.pointer_is_touch = 0;
+    move_logical(kFreeX, kFreeY);
+    press();
+    run_frame();
+    EXPECT_EQ(game.active_piece, 12);
+    EXPECT_EQ(piece(12).state, Loose);
+    release();
+    point(kFreeX + 300, kFreeY, false);
+    ASSERT_EQ(game.active_piece, NO_PIECE);
+
+    game.pointer_is_touch = 1;
+    move_logical(right_edge(12) + 20, kFreeY);
+    press();
+    run_frame();
+    EXPECT_EQ(piece(12).state, Held);
+    EXPECT_EQ(game.drag_phase, DragPhase::Dragging);
+}
+
 TEST_F(TouchPlay, NothingBeyondTheReachAndTheReachFollowsTheScale) {
     centre_piece_at(12, kFreeX, kFreeY);
     point(right_edge(12) + 24.5, kFreeY, true);

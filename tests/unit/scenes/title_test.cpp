@@ -42,6 +42,27 @@ TEST_F(TitleButtons, PressAndReleaseOnTheMascotButtonStartsAMascotGame) {
     EXPECT_TRUE(record_log.empty());  // the title does not read the record file
 }
 
+// A finger's touch and press come together; a mouse has pointed first.
+TEST_F(TitleButtons, AFingersPressWithItsFirstTouchPressesTheButtonAMousesOnlyLightsIt) {
+    move_logical(600, 640);
+    press();
+    run_frame();
+    EXPECT_EQ(game.title_button_state, HoverMascot);
+    release();
+    move_logical(100, 100);
+    run_frame();
+    ASSERT_EQ(game.title_button_state, TitleIdle);
+
+    game.pointer_is_touch = 1;
+    move_logical(600, 640);
+    press();
+    run_frame();
+    EXPECT_EQ(game.title_button_state, PressedMascot);
+    release();
+    run_frame();
+    EXPECT_EQ(game.current_scene, Scatter);
+}
+
 TEST_F(TitleButtons, PressedThenSlidOffStartsNothing) {
     move_logical(384, 632);
     run_frame();
