@@ -26,7 +26,7 @@ const SIZES = [
 ];
 // The region and remark lines of the panel (16-pixel Mincho), in the back
 // buffer's pixels.
-const TEXT = { x: 8, y: 98, w: 112, h: 44 };
+const TEXT = { x: 8, y: 98, w: 64, h: 44 };
 // Kumagaya, whose remark is a long line.
 const PIECE = 36;
 
@@ -134,7 +134,7 @@ async function measure(label, built, testPage, images) {
         `piece ${r.piece}${r.stillHeld ? '' : ' (let go!)'}: mean gradient ${figures[size.name].toFixed(2)}`);
       if (images) {
         fs.mkdirSync(images, { recursive: true });
-        fs.writeFileSync(path.join(images, `panel-text-${size.name}-${label}.png`), r.png);
+        fs.writeFileSync(path.join(images, `panel-text-${size.width}x${size.height}-dpr${size.ratio}-${label}.png`), r.png);
       }
     }
   } finally {
