@@ -95,6 +95,12 @@ for (const { ratio, version, what } of cases) {
         return canvas.pokomaruGetContext('webgl2') ? 2 : canvas.pokomaruGetContext('webgl') ? 1 : 0;
       });
       assert.equal(kind, version, `the game draws with WebGL ${version}`);
+      if (ratio === 2 && version === 2)
+        note(`WebGL renderer: ${await tab.evaluate(() => {
+          const gl = document.createElement('canvas').getContext('webgl');
+          const info = gl && gl.getExtension('WEBGL_debug_renderer_info');
+          return gl ? gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER) : 'none';
+        })}`);
       await g.clickTitleButton(tab, 380);
       const s = await g.waitForPlay(tab, g.Mode.Municipality);
       // A piece held: its info panel's text is on the picture too.
