@@ -27,7 +27,7 @@ const SIZES = [
 // The region and remark lines of the panel (16-pixel Mincho), in the back
 // buffer's pixels.
 const TEXT = { x: 8, y: 98, w: 64, h: 44 };
-// Kumagaya, whose remark is a long line.
+// Kumagaya: both lines fill the cut.
 const PIECE = 36;
 
 function parseArguments(argv) {
