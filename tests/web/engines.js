@@ -17,7 +17,8 @@
 // mouseDown, mouseUp, touchStart, touchMove, touchEnd (one finger),
 // pressKey('Escape'), screenshot() (PNG of the viewport), resize(w, h,
 // pixelRatio) (the viewport in CSS pixels and, where the driver can set
-// it, the device pixel ratio).
+// it, the device pixel ratio, as a phone), setDeviceScale(ratio) (the
+// device pixel ratio at this viewport; false where the driver cannot set it).
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -113,6 +114,11 @@ class ChromiumTab {
     await this.cdp.send('Emulation.clearDeviceMetricsOverride');
     await this.page.setViewportSize({ width, height });
   }
+  async setDeviceScale(ratio) {
+    const { width, height } = this.page.viewportSize();
+    await this.cdp.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: ratio, mobile: false });
+    return true;
+  }
 }
 
 async function launchChromium() {
@@ -160,6 +166,11 @@ class FirefoxTab {
   async pressKey(key) { await this.page.keyboard.press(key); }
   async screenshot() { return Buffer.from(await this.page.screenshot()); }
   async resize(width, height, pixelRatio = 1) { await this.page.setViewport({ width, height, deviceScaleFactor: pixelRatio }); }
+  async setDeviceScale(ratio) {
+    const { width, height } = this.page.viewport() || { width: WIDTH, height: HEIGHT };
+    await this.page.setViewport({ width, height, deviceScaleFactor: ratio });
+    return true;
+  }
 }
 
 async function launchFirefox() {
@@ -304,6 +315,8 @@ class WebKitTab {
     if ((inner[0] === width && inner[1] === height) || closest) return;
     throw new Error(`webkit: the viewport cannot be made ${width} x ${height} (it is ${inner[0]} x ${inner[1]})`);
   }
+  // WebKitWebDriver has no command for the device pixel ratio.
+  async setDeviceScale() { return false; }
 }
 
 // Whether the driver's touch actions reach a page as touches: WebKitGTK's
