@@ -9,11 +9,16 @@
 // as RGBA and are put back in order by the shaders (.bgra), so no texture is
 // ever converted on the CPU.
 //
-// The browser shows at most one picture per frame of its own. A frame the
-// game presents before the browser has taken the last one is kept undrawn;
-// the next frame, which the game draws in full, takes its place, or, should
-// the game present nothing new, the kept frame is drawn and shown as soon as
-// the browser can show it. The GPU draws no more than is seen.
+// Every frame is drawn into the back buffer as it is presented, so the back
+// buffer always holds the frame presented last; a frame that differs from
+// it in small rectangles only (a piece dragged, a button lit) is drawn
+// again inside those rectangles alone, scissored, from the frame's first
+// command. The browser shows at most one picture per frame of its own: the
+// back buffer is copied to the canvas, in one draw, when the browser is due
+// a picture; a frame drawn before that waits in the back buffer and is
+// simply drawn over by the next. Should the game present nothing new, the
+// waiting picture is shown at the browser's next frame (the present then
+// draws nothing more).
 #include "platform/web/presenter_web.h"
 
 #include <GLES2/gl2.h>
@@ -206,46 +211,49 @@ public:
     HRESULT make_back_buffer(int width, int height) override {
         back_.width = width;
         back_.height = height;
-        pending_ = unshown_ = false;
+        unshown_ = false;
         if (!lost() && !make_target(back_)) return D3DERR_OUTOFVIDEOMEMORY;
         return S_OK;
     }
-    void set_options(const FrameDrawingOptions&) {}           // every frame is drawn in full
-    void forget_presented() override {}                       // nothing of earlier frames is kept
+    void set_options(const FrameDrawingOptions& options) { options_ = options; }
+    void forget_presented() override {}  // the back buffer is all it keeps of earlier frames
 
     HostWindowState poll_window() override {
         if (pokomaru_browser_frame_due()) due_ = true;
         HostWindowState state;
-        // A kept frame is drawn as soon as it can be seen, even if the game
-        // presents it again unchanged.
-        state.exposed = pending_ && due_;
-        if (unshown_ && !pending_ && due_) show();
+        // A picture drawn but not shown yet is shown as soon as it can be
+        // seen, even if the game presents it again unchanged: the present
+        // then finds nothing changed to draw, and shows.
+        state.exposed = unshown_ && due_;
         return state;
     }
 
     void draw_now(const RecordedFrame& frame, FramePosition from, FramePosition to) {
         if (lost()) return;
-        settle_kept(frame, from);
         replay(frame, from, to, *this);
         unshown_ = true;
     }
 
+    // The back buffer holds the frame presented last (`presented`) whenever
+    // the device says it is kept: every present is drawn into it at once.
     FrameDrawn draw_frame(const FrameDrawing& drawing) override {
         const RecordedFrame& frame = *drawing.frame;
         if (lost()) return {};
-        if (!due_ && drawing.drawn == FramePosition{} && frame.starts_with_full_clear(back_.width, back_.height)) {
-            kept_ = frame;  // the storage is kept between frames
-            pending_ = true;
-            return {};
-        }
-        settle_kept(frame, drawing.drawn);
-        replay(frame, drawing.drawn, frame.end(), *this);
+        FrameDrawn how;
         unshown_ = true;
-        return {};
+        if (drawing.back_buffer_kept && drawing.drawn == FramePosition{} && drawing.presented &&
+            options_.damage_redraw && damage_rects(frame, *drawing.presented, back_.width, back_.height, damage_)) {
+            for (const PixelRect& area : damage_) replay_within(frame, area, {}, *this, picked_);
+            set_clip(nullptr);
+            how.in_part = true;
+            return how;
+        }
+        replay(frame, drawing.drawn, frame.end(), *this);
+        return how;
     }
 
     void show() override {
-        if (lost() || !due_ || pending_) return;
+        if (lost() || !due_) return;
         due_ = unshown_ = false;
         ++presents_shown;
         int canvas_width = 0, canvas_height = 0;
@@ -279,7 +287,6 @@ public:
 
     bool read_back_buffer(std::vector<std::uint32_t>& argb) {
         if (lost()) return false;
-        if (pending_) draw_kept();
         return read_target(back_, argb);
     }
 
@@ -314,22 +321,6 @@ private:
 
     Texture* texture_of(BackendTexture handle) {
         return handle > 0 && handle <= textures_.size() ? textures_[handle - 1].get() : nullptr;
-    }
-
-    // A frame drawn from its start over a full clear does not need the kept
-    // frame under it; anything else builds on the kept frame's picture.
-    void settle_kept(const RecordedFrame& frame, FramePosition from) {
-        if (!pending_) return;
-        if (from == FramePosition{} && frame.starts_with_full_clear(back_.width, back_.height))
-            pending_ = false;
-        else
-            draw_kept();
-    }
-
-    void draw_kept() {
-        pending_ = false;
-        replay(kept_, {}, kept_.end(), *this);
-        unshown_ = true;
     }
 
     bool make_objects() {
@@ -379,7 +370,7 @@ private:
         glDeleteBuffers(3, buffers);
         glDeleteProgram(program_);
         glDeleteProgram(present_program_);
-        pending_ = unshown_ = false;
+        unshown_ = false;
     }
 
     bool make_target(Target& target) {
@@ -507,9 +498,10 @@ private:
     PixelRect clip_;
     bool has_clip_ = false;
     bool due_ = false;      // the browser can show a picture now
-    bool pending_ = false;  // kept_ is presented but not drawn
     bool unshown_ = false;  // the back buffer holds a picture the canvas does not show yet
-    RecordedFrame kept_;
+    FrameDrawingOptions options_;
+    std::vector<PixelRect> damage_;       // where the frame drawn last differed from the one before
+    std::vector<std::uint16_t> picked_;   // replay_within's scratch
 };
 
 ContextHandle make_context() {

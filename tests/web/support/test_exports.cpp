@@ -1,7 +1,8 @@
 // What the browser tests read of the running game, linked only into the
 // test build of the page (pokomaru-jigsaw-test): the game's state as JSON,
-// the back buffer as it stands and the quads of the frame shown last. The tests drive the game only through
-// the page's own events.
+// the back buffer as it stands, the quads of the frame shown last, and the
+// frame check (presents compared with a full drawing of their frame). The
+// tests drive the game only through the page's own events.
 #include <emscripten.h>
 
 #include <algorithm>
@@ -9,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/hosted/device_hooks.h"
 #include "platform/hosted/device_hosted.h"
 #include "state/platform_objects.h"
 #include "platform/sprite/render_device.h"
 #include "platform/web/presenter_web.h"
 #include "state/game_state.h"
 #include "scenes/piece_set.h"
+#include "support/frame_check.h"
 
 namespace {
 
@@ -23,6 +26,15 @@ void append(std::string& out, const char* format, double value) {
     std::snprintf(buffer, sizeof buffer, format, value);
     out += buffer;
 }
+
+// The frame check: every n-th drawn present from its start on.
+struct FrameSampling {
+    FrameChecker checker;
+    unsigned long every = 1, drawn = 0;
+    unsigned long compared_in_part = 0;  // compared presents that were drawn only where they changed
+    HostedPresentCounts counts_before;
+};
+FrameSampling sampling;
 
 }  // namespace
 
@@ -72,6 +84,43 @@ EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_state() {
         append(out, "%.0f", set.order[i]);
     }
     out += "]}";
+    return out.c_str();
+}
+
+// From now on, every n-th present that is drawn is compared, pixel for
+// pixel, with a full plain drawing of its frame. False before the device.
+EMSCRIPTEN_KEEPALIVE int pokomaru_test_check_frames(int every) {
+    if (!device || !hosted_device(device) || every < 1) return 0;
+    sampling = FrameSampling{};
+    sampling.every = static_cast<unsigned long>(every);
+    sampling.counts_before = hosted_present_counts(device);
+    set_after_present(device, [](const HostedPresentedFrame& p) {
+        if (p.skipped || ++sampling.drawn % sampling.every != 0) return;
+        if (sampling.checker.compare(p) && p.drawn.in_part) ++sampling.compared_in_part;
+    });
+    return 1;
+}
+
+// What the frame check found, as JSON, with the presents drawn since it
+// started and how many of them were drawn only where they changed.
+EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_frame_check() {
+    static std::string out;
+    const FrameCheck& c = sampling.checker.check();
+    const HostedPresentCounts now = device ? hosted_present_counts(device) : HostedPresentCounts{};
+    out = "{";
+    append(out, "\"compared\":%.0f", c.frames);
+    append(out, ",\"compared_in_part\":%.0f", sampling.compared_in_part);
+    append(out, ",\"unchecked\":%.0f", c.unchecked);
+    append(out, ",\"differing\":%.0f", c.differing_frames);
+    append(out, ",\"first_frame\":%.0f", c.first_frame);
+    append(out, ",\"first_x\":%.0f", c.first_x);
+    append(out, ",\"first_y\":%.0f", c.first_y);
+    append(out, ",\"full\":%.0f", c.full);
+    append(out, ",\"shown\":%.0f", c.shown);
+    append(out, ",\"drawn\":%.0f", now.drawn - sampling.counts_before.drawn);
+    append(out, ",\"in_part\":%.0f", now.in_part - sampling.counts_before.in_part);
+    append(out, ",\"skipped\":%.0f", now.skipped - sampling.counts_before.skipped);
+    out += "}";
     return out.c_str();
 }
 
