@@ -124,6 +124,16 @@ EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_frame_check() {
     return out.c_str();
 }
 
+// Turns drawing by parts on (1) or off (0), for benchmarks to compare; the
+// next present is drawn in full. False before the device.
+EMSCRIPTEN_KEEPALIVE int pokomaru_test_draw_by_parts(int on) {
+    if (!device || !hosted_device(device)) return 0;
+    FrameDrawingOptions options = frame_drawing(device);
+    options.damage_redraw = on != 0;
+    set_frame_drawing(device, options);
+    return 1;
+}
+
 // Presents that reached the canvas.
 EMSCRIPTEN_KEEPALIVE unsigned long pokomaru_test_presents_shown() { return web_presents_shown(); }
 
