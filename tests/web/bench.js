@@ -98,6 +98,12 @@ const BARE_PAGE = `<!doctype html>
 </script></body></html>
 `;
 
+// The game's presents so far, drawn or found unchanged (the test build's counts).
+const gamePresents = () => {
+  const c = JSON.parse(pokomaru.UTF8ToString(pokomaru._pokomaru_test_frame_check()));
+  return c.drawn + c.skipped;
+};
+
 // Pictures shown so far: the game's presents that reached the canvas, or the bare page's frames.
 const shownIn = {
   game: () => (window.pokomaru && pokomaru.calledRun ? pokomaru._pokomaru_test_presents_shown() : 0),
@@ -121,24 +127,45 @@ async function firstPicture(url, shown) {
 
 // Five seconds of the mouse going round in circles, as when a piece is
 // dragged: the CPU of all the browser's processes and the pictures shown.
+// The CPU is also split by the kind of process: the tab's (the page's
+// script and the game), the GPU process's (WebGL on the rasteriser, and
+// the compositor's picture) and the rest.
+const kindOf = (p) => (p.cmd.includes('--type=renderer') ? 'tab' : p.cmd.includes('--type=gpu-process') ? 'gpu' : 'rest');
 async function drag(page, profile, shown) {
+  const byKind = () => {
+    const kinds = { tab: 0, gpu: 0, rest: 0 };
+    for (const p of browserProcesses(profile)) kinds[kindOf(p)] += p.cpu;
+    return kinds;
+  };
   const cpu = () => browserProcesses(profile).reduce((a, p) => a + p.cpu, 0);
   const count = () => page.evaluate((source) => (0, eval)(`(${source})`)(), shown.toString());
+  const presents = () => (shown === shownIn.game ? page.evaluate(gamePresents) : 0);
+  const kindsBefore = byKind();
+  const presentsBefore = await presents();
   const cpuBefore = cpu(), shownBefore = await count();
+  // Moves are sent every 8 ms without waiting for each to be taken (the
+  // browser hands the page one a frame): the piece moves in every frame the
+  // browser can show.
   const start = Date.now();
-  let k = 0;
-  while (Date.now() - start < 5000) {
-    const angle = (k++ / 30) * 2 * Math.PI;
-    await page.mouse.move(512 + 200 * Math.cos(angle), 384 + 150 * Math.sin(angle));
-    await page.waitForTimeout(16);
+  const moves = [];
+  for (let k = 0; Date.now() - start < 5000; ++k) {
+    const angle = (k / 60) * 2 * Math.PI;
+    moves.push(page.mouse.move(512 + 200 * Math.cos(angle), 384 + 150 * Math.sin(angle)));
+    await new Promise((resolve) => setTimeout(resolve, 8));
   }
   const seconds = (Date.now() - start) / 1000;
+  await Promise.all(moves);
   const cpuSeconds = (cpu() - cpuBefore) / TICK, frames = (await count()) - shownBefore;
-  return { seconds, cpuSeconds, frames, fps: frames / seconds, cpuPerFrame: cpuSeconds / frames };
+  const kinds = byKind();
+  const presented = (await presents()) - presentsBefore;
+  const split = Object.keys(kinds).map((k) => `${k} ${(((kinds[k] - kindsBefore[k]) / TICK / frames) * 1000).toFixed(1)}`).join(', ');
+  return { seconds, cpuSeconds, frames, fps: frames / seconds, cpuPerFrame: cpuSeconds / frames, split,
+    presentsPerSecond: presented / seconds };
 }
 
 const describe = (d) => `${((d.cpuSeconds / d.seconds) * 100).toFixed(0)} % of one core, ${d.fps.toFixed(1)} pictures/s, ` +
-  `${((d.cpuSeconds / d.frames) * 1000).toFixed(1)} ms of CPU a picture`;
+  `${((d.cpuSeconds / d.frames) * 1000).toFixed(1)} ms of CPU a picture (${d.split})` +
+  (d.presentsPerSecond ? `, ${d.presentsPerSecond.toFixed(1)} presents/s` : '');
 
 // The game with a piece held, ready to be dragged.
 async function gameHoldingAPiece(url, byParts) {

@@ -13,12 +13,11 @@
 // buffer always holds the frame presented last; a frame that differs from
 // it in small rectangles only (a piece dragged, a button lit) is drawn
 // again inside those rectangles alone, scissored, from the frame's first
-// command. The browser shows at most one picture per frame of its own: the
-// back buffer is copied to the canvas, in one draw, when the browser is due
-// a picture; a frame drawn before that waits in the back buffer and is
-// simply drawn over by the next. Should the game present nothing new, the
-// waiting picture is shown at the browser's next frame (the present then
-// draws nothing more).
+// command. The browser shows at most one picture per frame of its own: a
+// present asks for the browser's next frame, and at its start (an
+// animation frame callback, run while the game's loop sleeps) the back
+// buffer is copied to the canvas in one draw. A frame presented before then
+// is simply drawn over by the next; the latest is shown.
 #include "platform/web/presenter_web.h"
 
 #include <GLES2/gl2.h>
@@ -140,6 +139,7 @@ unsigned long presents_shown = 0;
 
 class WebGlPresenter;
 WebGlPresenter* the_presenter = nullptr;  // the canvas has one context
+void show_on_canvas();  // from the browser's animation frame
 
 // A colour target: the back buffer, or the picture a full drawing is checked on.
 struct Target {
@@ -218,20 +218,12 @@ public:
     void set_options(const FrameDrawingOptions& options) { options_ = options; }
     void forget_presented() override {}  // the back buffer is all it keeps of earlier frames
 
-    HostWindowState poll_window() override {
-        if (pokomaru_browser_frame_due()) due_ = true;
-        HostWindowState state;
-        // A picture drawn but not shown yet is shown as soon as it can be
-        // seen, even if the game presents it again unchanged: the present
-        // then finds nothing changed to draw, and shows.
-        state.exposed = unshown_ && due_;
-        return state;
-    }
+    // The canvas keeps its size and its picture: nothing to report.
+    HostWindowState poll_window() override { return {}; }
 
     void draw_now(const RecordedFrame& frame, FramePosition from, FramePosition to) {
         if (lost()) return;
         replay(frame, from, to, *this);
-        unshown_ = true;
     }
 
     // The back buffer holds the frame presented last (`presented`) whenever
@@ -240,7 +232,6 @@ public:
         const RecordedFrame& frame = *drawing.frame;
         if (lost()) return {};
         FrameDrawn how;
-        unshown_ = true;
         if (drawing.back_buffer_kept && drawing.drawn == FramePosition{} && drawing.presented &&
             options_.damage_redraw && damage_rects(frame, *drawing.presented, back_.width, back_.height, damage_)) {
             for (const PixelRect& area : damage_) replay_within(frame, area, {}, *this, picked_);
@@ -253,8 +244,15 @@ public:
     }
 
     void show() override {
-        if (lost() || !due_) return;
-        due_ = unshown_ = false;
+        if (lost()) return;
+        unshown_ = true;
+        pokomaru_show_at_next_frame(&show_on_canvas);
+    }
+
+    // The browser's frame has come: the latest picture goes on the canvas.
+    void put_on_canvas() {
+        if (lost() || !unshown_) return;
+        unshown_ = false;
         ++presents_shown;
         int canvas_width = 0, canvas_height = 0;
         emscripten_webgl_get_drawing_buffer_size(context_, &canvas_width, &canvas_height);
@@ -497,12 +495,15 @@ private:
     Target* target_ = &back_;
     PixelRect clip_;
     bool has_clip_ = false;
-    bool due_ = false;      // the browser can show a picture now
-    bool unshown_ = false;  // the back buffer holds a picture the canvas does not show yet
+    bool unshown_ = false;  // the back buffer holds a presented picture the canvas does not show yet
     FrameDrawingOptions options_;
     std::vector<PixelRect> damage_;       // where the frame drawn last differed from the one before
     std::vector<std::uint16_t> picked_;   // replay_within's scratch
 };
+
+void show_on_canvas() {
+    if (the_presenter) the_presenter->put_on_canvas();
+}
 
 ContextHandle make_context() {
     EmscriptenWebGLContextAttributes attributes;
