@@ -9,15 +9,19 @@
 // as RGBA and are put back in order by the shaders (.bgra), so no texture is
 // ever converted on the CPU.
 //
-// Every frame is drawn into the back buffer as it is presented, so the back
-// buffer always holds the frame presented last; a frame that differs from
-// it in small rectangles only (a piece dragged, a button lit) is drawn
-// again inside those rectangles alone, scissored, from the frame's first
-// command. The browser shows at most one picture per frame of its own: a
-// present asks for the browser's next frame, and at its start (an
-// animation frame callback, run while the game's loop sleeps) the back
-// buffer is copied to the canvas in one draw. A frame presented before then
-// is simply drawn over by the next; the latest is shown.
+// A frame that differs from the one in the back buffer only in small
+// rectangles (a piece dragged, a button lit) is drawn again inside those
+// rectangles alone, scissored, from the frame's first command; any other is
+// drawn in full. The browser shows at most one picture per frame of its
+// own: after a frame is drawn, the back buffer is copied to the canvas, in
+// one draw, at the start of the browser's next frame (an animation frame
+// callback, run while the game's loop sleeps). A frame presented before
+// then is not drawn, nor copied: only the rectangles where it changed are
+// noted, and the next drawing redraws them all from the newest frame, so
+// the rasteriser draws no more than is seen. Every frame the game draws
+// starts with a full clear; one that does not is drawn over whatever the
+// back buffer holds.
+
 #include "platform/web/presenter_web.h"
 
 #include <GLES2/gl2.h>
@@ -211,48 +215,69 @@ public:
     HRESULT make_back_buffer(int width, int height) override {
         back_.width = width;
         back_.height = height;
-        unshown_ = false;
+        forget_owed();
         if (!lost() && !make_target(back_)) return D3DERR_OUTOFVIDEOMEMORY;
         return S_OK;
     }
     void set_options(const FrameDrawingOptions& options) { options_ = options; }
     void forget_presented() override {}  // the back buffer is all it keeps of earlier frames
 
-    // The canvas keeps its size and its picture: nothing to report.
-    HostWindowState poll_window() override { return {}; }
+    // A present left undrawn is drawn at the next one, even if the game
+    // presents the same frame again, once the canvas has taken the picture
+    // before it.
+    HostWindowState poll_window() override {
+        HostWindowState state;
+        state.exposed = owed_ && !waiting_;
+        return state;
+    }
 
     void draw_now(const RecordedFrame& frame, FramePosition from, FramePosition to) {
         if (lost()) return;
         replay(frame, from, to, *this);
     }
 
-    // The back buffer holds the frame presented last (`presented`) whenever
-    // the device says it is kept: every present is drawn into it at once.
+    // The back buffer holds the frame presented last (`presented`), or one
+    // before it that differs from it only inside owed_rects_ (or anywhere,
+    // owed_full_). A present that comes while the canvas has not yet taken
+    // the picture drawn last is not drawn: what it changed is owed, and
+    // the next drawing redraws the rectangles where any frame since the one
+    // in the back buffer changed, from the newest frame's first command.
     FrameDrawn draw_frame(const FrameDrawing& drawing) override {
         const RecordedFrame& frame = *drawing.frame;
         if (lost()) return {};
+        const bool early = !(drawing.drawn == FramePosition{});
+        const int w = back_.width, h = back_.height;
+        if (drawing.back_buffer_kept && !early && drawing.presented && options_.damage_redraw &&
+            damage_rects(frame, *drawing.presented, w, h, damage_))
+            owe(damage_);
+        else
+            owed_full_ = true;
+        owed_ = true;
+        if (waiting_ && !early && frame.starts_with_full_clear(w, h)) return {};
         FrameDrawn how;
-        if (drawing.back_buffer_kept && drawing.drawn == FramePosition{} && drawing.presented &&
-            options_.damage_redraw && damage_rects(frame, *drawing.presented, back_.width, back_.height, damage_)) {
-            for (const PixelRect& area : damage_) replay_within(frame, area, {}, *this, picked_);
+        if (!owed_full_) {
+            for (const PixelRect& area : owed_rects_) replay_within(frame, area, {}, *this, picked_);
             set_clip(nullptr);
             how.in_part = true;
-            return how;
+        } else {
+            replay(frame, drawing.drawn, frame.end(), *this);
         }
-        replay(frame, drawing.drawn, frame.end(), *this);
+        forget_owed();
+        waiting_ = true;
         return how;
     }
 
     void show() override {
         if (lost()) return;
-        unshown_ = true;
         pokomaru_show_at_next_frame(&show_on_canvas);
     }
 
+    bool owed() const { return owed_; }
+
     // The browser's frame has come: the latest picture goes on the canvas.
     void put_on_canvas() {
-        if (lost() || !unshown_) return;
-        unshown_ = false;
+        if (lost() || !waiting_) return;
+        waiting_ = false;
         ++presents_shown;
         int canvas_width = 0, canvas_height = 0;
         emscripten_webgl_get_drawing_buffer_size(context_, &canvas_width, &canvas_height);
@@ -317,6 +342,25 @@ private:
         unsigned gl = 0;
     };
 
+    // Adds a frame's damage rectangles to what is owed; too many make one
+    // rectangle around them all, and that half the back buffer or more, a
+    // full drawing.
+    void owe(const std::vector<PixelRect>& rects) {
+        if (owed_full_) return;
+        owed_rects_.insert(owed_rects_.end(), rects.begin(), rects.end());
+        if (owed_rects_.size() <= 2 * kMaxDamageRects) return;
+        PixelRect all = owed_rects_.front();
+        for (const PixelRect& r : owed_rects_) all = rect_joining(all, r);
+        owed_rects_.assign(1, all);
+        if (static_cast<long long>(all.w) * all.h * 2 >= static_cast<long long>(back_.width) * back_.height)
+            owed_full_ = true;
+    }
+
+    void forget_owed() {
+        owed_ = owed_full_ = waiting_ = false;
+        owed_rects_.clear();
+    }
+
     Texture* texture_of(BackendTexture handle) {
         return handle > 0 && handle <= textures_.size() ? textures_[handle - 1].get() : nullptr;
     }
@@ -368,7 +412,7 @@ private:
         glDeleteBuffers(3, buffers);
         glDeleteProgram(program_);
         glDeleteProgram(present_program_);
-        unshown_ = false;
+        forget_owed();
     }
 
     bool make_target(Target& target) {
@@ -495,9 +539,12 @@ private:
     Target* target_ = &back_;
     PixelRect clip_;
     bool has_clip_ = false;
-    bool unshown_ = false;  // the back buffer holds a presented picture the canvas does not show yet
+    bool waiting_ = false;    // the back buffer holds a picture drawn for the canvas, not taken yet
+    bool owed_ = false;       // presents since the back buffer's picture are not drawn
+    bool owed_full_ = false;  // ... and need a full drawing
+    std::vector<PixelRect> owed_rects_;
     FrameDrawingOptions options_;
-    std::vector<PixelRect> damage_;       // where the frame drawn last differed from the one before
+    std::vector<PixelRect> damage_;       // where the frame presented differs from the one before
     std::vector<std::uint16_t> picked_;   // replay_within's scratch
 };
 
@@ -548,6 +595,7 @@ HostPresenter* host_create_presenter(HWND window, HostRenderer, HRESULT* why) {
 }
 
 unsigned long web_presents_shown() { return presents_shown; }
+bool web_drawing_owed() { return the_presenter && the_presenter->owed(); }
 
 // What tests ask of the presenter (hosted/presenter_diagnostics.h). The game
 // calls none of these, and the linker leaves them out of its program.

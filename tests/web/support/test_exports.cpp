@@ -87,6 +87,10 @@ EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_state() {
     return out.c_str();
 }
 
+// Whether presents wait undrawn for the browser's next frame; the back
+// buffer then holds the picture before them.
+EMSCRIPTEN_KEEPALIVE int pokomaru_test_drawing_owed() { return web_drawing_owed() ? 1 : 0; }
+
 // From now on, every n-th present that is drawn is compared, pixel for
 // pixel, with a full plain drawing of its frame. False before the device.
 EMSCRIPTEN_KEEPALIVE int pokomaru_test_check_frames(int every) {
@@ -95,7 +99,9 @@ EMSCRIPTEN_KEEPALIVE int pokomaru_test_check_frames(int every) {
     sampling.every = static_cast<unsigned long>(every);
     sampling.counts_before = hosted_present_counts(device);
     set_after_present(device, [](const HostedPresentedFrame& p) {
-        if (p.skipped || ++sampling.drawn % sampling.every != 0) return;
+        // A present left undrawn, waiting for the canvas, is compared
+        // with the drawing that catches up with it.
+        if (p.skipped || web_drawing_owed() || ++sampling.drawn % sampling.every != 0) return;
         if (sampling.checker.compare(p) && p.drawn.in_part) ++sampling.compared_in_part;
     });
     return 1;
@@ -131,6 +137,14 @@ EMSCRIPTEN_KEEPALIVE int pokomaru_test_draw_by_parts(int on) {
     FrameDrawingOptions options = frame_drawing(device);
     options.damage_redraw = on != 0;
     set_frame_drawing(device, options);
+    return 1;
+}
+
+// Drops what a lost WebGL context drops; the game resets the device as
+// after a real loss. False before the device.
+EMSCRIPTEN_KEEPALIVE int pokomaru_test_lose_device() {
+    if (!device || !hosted_device(device)) return 0;
+    simulate_device_loss(device);
     return 1;
 }
 
