@@ -34,7 +34,7 @@ test('drawing by parts: a whole game and a device loss, its presents the same as
   const hex = (v) => '0x' + (v >>> 0).toString(16).padStart(8, '0');
   assert.equal(c.differing, 0, `${c.differing} presents differ from a full drawing; the first, compared ` +
     `${c.first_frame}th, at (${c.first_x}, ${c.first_y}): ${hex(c.shown)} where a full drawing has ${hex(c.full)}`);
-  assert.ok(c.compared >= 200, 'presents compared all along the game');
-  assert.ok(c.compared_in_part >= 100, 'presents drawn by parts among them');
+  assert.ok(c.compared >= 100, 'presents compared all along the game');
+  assert.ok(c.compared_in_part >= 50, 'presents drawn by parts among them');
   assert.deepEqual(await g.pageErrors(tab), []);
 });
