@@ -25,12 +25,13 @@ mergeInto(LibraryManager.library, {
   pokomaru_show_at_next_frame__deps: ['$pokomaruFrames', '$pokomaruSound'],
   pokomaru_show_at_next_frame: function (show) {
     var f = pokomaruFrames;
-    if (!pokomaruSound.started) setTimeout(pokomaruSound.start, 0);  // the first picture is on its way
     if (f.asked) return;
     f.asked = true;
     requestAnimationFrame(function () {
       f.asked = false;
       {{{ makeDynCall('v', 'show') }}}();
+      // The audio context is made once the first picture is on the canvas.
+      if (!pokomaruSound.started) setTimeout(pokomaruSound.start, 0);
     });
   },
 
