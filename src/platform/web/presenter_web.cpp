@@ -171,7 +171,7 @@ public:
         texture->width = width;
         texture->height = height;
         texture->texels.assign(static_cast<std::size_t>(width) * height, 0u);
-        if (!lost()) upload(*texture);
+        if (!lost()) upload(*texture, false);  // WebGL starts a texture at zero: no zeros go up
         std::size_t slot = 0;
         while (slot < textures_.size() && textures_[slot]) ++slot;
         if (slot == textures_.size()) textures_.emplace_back();
@@ -447,12 +447,12 @@ private:
         return true;
     }
 
-    void upload(Texture& texture) {
+    void upload(Texture& texture, bool with_texels = true) {
         if (!texture.gl) glGenTextures(1, &texture.gl);
         glBindTexture(GL_TEXTURE_2D, texture.gl);
         set_sampling();
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texture.width, texture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     texture.texels.data());
+                     with_texels ? texture.texels.data() : nullptr);
     }
 
     // A rectangle of the target in GL's terms, which count rows from the bottom.
