@@ -8,7 +8,9 @@ const { chromium } = require('playwright-core');
 
 const CHROMIUM = process.env.POKOMARU_CHROMIUM || '/usr/bin/chromium';
 
-async function launch() {
+// The viewport (CSS pixels) and device pixel ratio are the tests' usual
+// unless given.
+async function launch({ width = 1024, height = 768, deviceScaleFactor = 1 } = {}) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'pokomaru-web-'));
   const args = [
     '--headless', '--no-sandbox', '--enable-unsafe-swiftshader', '--use-angle=swiftshader',
@@ -20,8 +22,8 @@ async function launch() {
     executablePath: CHROMIUM,
     headless: true,
     args,
-    viewport: { width: 1024, height: 768 },
-    deviceScaleFactor: 1,
+    viewport: { width, height },
+    deviceScaleFactor,
   });
   const close = async () => {
     await context.close().catch(() => {});

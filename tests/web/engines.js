@@ -15,7 +15,9 @@
 // A tab offers: goto, reload, evaluate(fn, ...args) (fn runs in the page;
 // its promise is awaited; arguments and result are JSON), mouseMove,
 // mouseDown, mouseUp, touchStart, touchMove, touchEnd (one finger),
-// pressKey('Escape'), screenshot() (PNG of the viewport), resize(w, h).
+// pressKey('Escape'), screenshot() (PNG of the viewport), resize(w, h),
+// setDeviceScale(ratio) (the device pixel ratio at this viewport; false
+// where the driver cannot set it).
 'use strict';
 const fs = require('fs');
 const os = require('os');
@@ -102,6 +104,11 @@ class ChromiumTab {
   async pressKey(key) { await this.page.keyboard.press(key); }
   async screenshot() { return this.page.screenshot(); }
   async resize(width, height) { await this.page.setViewportSize({ width, height }); }
+  async setDeviceScale(ratio) {
+    const { width, height } = this.page.viewportSize();
+    await this.cdp.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: ratio, mobile: false });
+    return true;
+  }
 }
 
 async function launchChromium() {
@@ -149,6 +156,11 @@ class FirefoxTab {
   async pressKey(key) { await this.page.keyboard.press(key); }
   async screenshot() { return Buffer.from(await this.page.screenshot()); }
   async resize(width, height) { await this.page.setViewport({ width, height }); }
+  async setDeviceScale(ratio) {
+    const { width, height } = this.page.viewport() || { width: WIDTH, height: HEIGHT };
+    await this.page.setViewport({ width, height, deviceScaleFactor: ratio });
+    return true;
+  }
 }
 
 async function launchFirefox() {
@@ -276,6 +288,8 @@ class WebKitTab {
     }
     throw new Error(`webkit: the viewport cannot be made ${width} x ${height}`);
   }
+  // WebKitWebDriver has no command for the device pixel ratio.
+  async setDeviceScale() { return false; }
 }
 
 // Whether the driver's touch actions reach a page as touches: WebKitGTK's

@@ -17,15 +17,14 @@ const SITE = path.join(ROOT, 'dist/web');
 const TEST_PAGE = path.join(ROOT, process.env.POKOMARU_WEB_BUILD || 'build-web', 'test-page');
 const SUITE = path.join(__dirname, 'suite');
 
-for (const file of fs.readdirSync(SUITE).filter((f) => f.endsWith('.js')).sort()) require(path.join(SUITE, file));
-
 // The site as built, with the test build's program (which also exports what
-// the tests read) and the hooks script, which the service worker keeps too.
-function makeTestSite() {
+// the tests read) and the hooks script, which the service worker keeps too;
+// by default this tree's, or a site and test build made of another.
+function makeTestSite(built = SITE, testPage = TEST_PAGE) {
   const site = fs.mkdtempSync(path.join(os.tmpdir(), 'pokomaru-site-'));
-  fs.cpSync(SITE, site, { recursive: true });
+  fs.cpSync(built, site, { recursive: true });
   for (const name of ['pokomaru-jigsaw.js', 'pokomaru-jigsaw.wasm', 'pokomaru-jigsaw.data'])
-    fs.copyFileSync(path.join(TEST_PAGE, name), path.join(site, name));
+    fs.copyFileSync(path.join(testPage, name), path.join(site, name));
   fs.copyFileSync(path.join(__dirname, 'support/test_hooks.js'), path.join(site, 'test_hooks.js'));
   // The atlas as these tests read it, for the page to compare its decoding with.
   fs.writeFileSync(path.join(site, 'atlas.rgba'), atlas.rgba);
@@ -89,6 +88,7 @@ async function runEngine(engine, chosen, site, totals) {
 }
 
 async function main() {
+  for (const file of fs.readdirSync(SUITE).filter((f) => f.endsWith('.js')).sort()) require(path.join(SUITE, file));
   const { engines, filter } = parseArguments(process.argv.slice(2));
   if (!fs.existsSync(path.join(SITE, 'index.html'))) throw new Error('no dist/web: run scripts/build-web.sh');
   if (!fs.existsSync(path.join(TEST_PAGE, 'pokomaru-jigsaw.wasm'))) throw new Error(`no test build in ${TEST_PAGE}`);

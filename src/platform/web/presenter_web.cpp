@@ -4,6 +4,15 @@
 // canvas. Managed textures keep their texels on the CPU and go up again
 // after the browser drops the context, so nothing is ever reloaded.
 //
+// The stretch keeps the picture's pixels sharp: each pixel of the back
+// buffer is drawn in its own colour over the canvas pixels it covers, and
+// only the one canvas pixel where two of them meet is a linear blend of the
+// two. By a whole multiple k every pixel so becomes a k x k block of
+// exactly its colour, at 1x the canvas is the back buffer itself, and
+// between whole multiples (an iPad's 1.6 or 2.1, 2.8 on a 4K screen) the
+// borders are one canvas pixel soft rather than a whole pixel of the
+// picture.
+//
 // Texels and vertex colours stay 0xAARRGGBB words as the sprite batch hands
 // them over; in memory those are the bytes B, G, R, A, which go up unchanged
 // as RGBA and are put back in order by the shaders (.bgra), so no texture is
@@ -82,12 +91,35 @@ void main() {
 }
 )";
 
+// The back buffer over the whole drawing buffer, u_stretch canvas pixels to
+// one of its pixels (at least 1). Within a back-buffer pixel the sample
+// stays at its centre, but over the last half canvas pixel towards a border
+// it moves from the centre out to the border, so that linear sampling blends
+// the two neighbours only across the canvas pixel that straddles it. The
+// texel arithmetic (positions up to 1024 with their fractions) needs high
+// precision; a device without it gets the plain linear stretch.
 const char* const kPresentFragmentShader = R"(
+#ifdef GL_FRAGMENT_PRECISION_HIGH
+precision highp float;
+#else
 precision mediump float;
+#endif
 uniform sampler2D u_picture;
+uniform vec2 u_size;
+uniform float u_stretch;
 varying vec2 v_uv;
 void main() {
-    gl_FragColor = vec4(texture2D(u_picture, v_uv).rgb, 1.0);
+#ifdef GL_FRAGMENT_PRECISION_HIGH
+    vec2 texel = v_uv * u_size;
+    vec2 cell = floor(texel);
+    vec2 from_centre = texel - cell - 0.5;
+    float flat_part = 0.5 - 0.5 / u_stretch;
+    vec2 at = cell + 0.5 + (from_centre - clamp(from_centre, -flat_part, flat_part)) * u_stretch;
+    vec2 uv = at / u_size;
+#else
+    vec2 uv = v_uv;
+#endif
+    gl_FragColor = vec4(texture2D(u_picture, uv).rgb, 1.0);
 }
 )";
 
@@ -279,8 +311,18 @@ public:
         if (lost() || !waiting_) return;
         waiting_ = false;
         ++presents_shown;
+        draw_on_canvas();
+    }
+
+    // The back buffer over the canvas's whole drawing buffer, each of its
+    // pixels in its own colour but for one canvas pixel at its borders.
+    void draw_on_canvas() {
         int canvas_width = 0, canvas_height = 0;
         emscripten_webgl_get_drawing_buffer_size(context_, &canvas_width, &canvas_height);
+        float stretch = 1.0f;
+        if (back_.width > 0 && back_.height > 0)
+            stretch = std::max(1.0f, std::min(static_cast<float>(canvas_width) / back_.width,
+                                              static_cast<float>(canvas_height) / back_.height));
         glBindFramebuffer(GL_FRAMEBUFFER, 0);
         glViewport(0, 0, canvas_width, canvas_height);
         glDisable(GL_SCISSOR_TEST);
@@ -289,6 +331,8 @@ public:
         glActiveTexture(GL_TEXTURE0);
         glBindTexture(GL_TEXTURE_2D, back_.texture);
         glUniform1i(present_sampler_location_, 0);
+        glUniform2f(present_size_location_, static_cast<float>(back_.width), static_cast<float>(back_.height));
+        glUniform1f(present_stretch_location_, stretch);
         glBindBuffer(GL_ARRAY_BUFFER, quad_buffer_);
         glDisableVertexAttribArray(kColour);
         glDisableVertexAttribArray(kUv);
@@ -335,6 +379,16 @@ public:
 
     bool read_window(std::vector<std::uint32_t>&) { return false; }
 
+    // The canvas's drawing buffer with the back buffer drawn over it now, as
+    // the next show draws it: ARGB rows from the top.
+    bool read_canvas(std::vector<std::uint32_t>& argb, int& width, int& height) {
+        if (lost()) return false;
+        draw_on_canvas();
+        emscripten_webgl_get_drawing_buffer_size(context_, &width, &height);
+        Target canvas{0, 0, width, height};
+        return read_target(canvas, argb);
+    }
+
 private:
     struct Texture {
         int width = 0, height = 0;
@@ -378,6 +432,8 @@ private:
         sampler_location_ = glGetUniformLocation(program_, "u_texture");
         scale_location_ = glGetUniformLocation(program_, "u_scale");
         present_sampler_location_ = glGetUniformLocation(present_program_, "u_picture");
+        present_size_location_ = glGetUniformLocation(present_program_, "u_size");
+        present_stretch_location_ = glGetUniformLocation(present_program_, "u_stretch");
         GLuint buffers[3];
         glGenBuffers(3, buffers);
         vertex_buffer_ = buffers[0];
@@ -533,6 +589,7 @@ private:
     unsigned program_ = 0, present_program_ = 0;
     unsigned vertex_buffer_ = 0, index_buffer_ = 0, quad_buffer_ = 0;
     int sampler_location_ = -1, present_sampler_location_ = -1, scale_location_ = -1;
+    int present_size_location_ = -1, present_stretch_location_ = -1;
     std::vector<std::unique_ptr<Texture>> textures_;  // handle - 1 indexes this; null for a freed slot
     std::vector<std::uint8_t> staging_;
     Target back_;
@@ -596,6 +653,10 @@ HostPresenter* host_create_presenter(HWND window, HostRenderer, HRESULT* why) {
 
 unsigned long web_presents_shown() { return presents_shown; }
 bool web_drawing_owed() { return the_presenter && the_presenter->owed(); }
+
+bool web_read_canvas(std::vector<std::uint32_t>& argb, int& width, int& height) {
+    return the_presenter && the_presenter->read_canvas(argb, width, height);
+}
 
 // What tests ask of the presenter (hosted/presenter_diagnostics.h). The game
 // calls none of these, and the linker leaves them out of its program.

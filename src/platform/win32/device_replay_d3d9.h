@@ -2,7 +2,7 @@
 // game's sprite batch, and the sink that replays a frame's clears and
 // triangles into whichever render target is set. The device draws the
 // frames it shows through it (graphics_d3d9.cpp), and the frame pictures
-// draw a frame in full through it too (frame_pictures_d3d9.cpp).
+// draw a frame in full through it too (testing/frame_pictures_d3d9.cpp).
 #pragma once
 
 #include <d3d9.h>

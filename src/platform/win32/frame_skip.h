@@ -16,15 +16,19 @@ bool message_forces_redraw(UINT message);
 // Makes the next present of every device that draws into `window` draw.
 void force_redraw(HWND window);
 
-// Presents of a device the backend follows: drawn through the system, and
-// skipped because they would have shown the same picture again.
+// What tests switch and watch (testing/graphics_d3d9_testing.cpp, which
+// only test builds link).
+
+// Presents of a device the backend follows, counted from the first time a
+// test switches or watches it: drawn through the system, and skipped
+// because they would have shown the same picture again.
 struct PresentCounts {
     unsigned long drawn = 0;
     unsigned long skipped = 0;
 };
 PresentCounts present_counts(IDirect3DDevice9* device);
 
-// For tests: with skipping off the device draws every call at once, as the
+// With skipping off the device draws every call at once, as the
 // system does; `before_present` runs just before each real present, when
 // the back buffer holds exactly the picture about to be shown.
 void set_frame_skipping(IDirect3DDevice9* device, bool enabled);

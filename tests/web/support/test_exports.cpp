@@ -1,8 +1,9 @@
 // What the browser tests read of the running game, linked only into the
 // test build of the page (pokomaru-jigsaw-test): the game's state as JSON,
-// the back buffer as it stands, the quads of the frame shown last, and the
-// frame check (presents compared with a full drawing of their frame). The
-// tests drive the game only through the page's own events.
+// the back buffer as it stands, the canvas as it shows it, the quads of
+// the frame shown last, and the frame check (presents compared with a
+// full drawing of their frame). The tests drive the game only through the
+// page's own events.
 #include <emscripten.h>
 
 #include <algorithm>
@@ -35,6 +36,10 @@ struct FrameSampling {
     HostedPresentCounts counts_before;
 };
 FrameSampling sampling;
+
+// The canvas as read last.
+std::vector<std::uint32_t> canvas_pixels;
+int canvas_width = 0, canvas_height = 0;
 
 }  // namespace
 
@@ -187,6 +192,15 @@ EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_frame_quads() {
     out += "]";
     return out.c_str();
 }
+
+// The canvas as the back buffer is shown on it now, ARGB words of
+// pokomaru_test_canvas_width() x pokomaru_test_canvas_height(), or null.
+EMSCRIPTEN_KEEPALIVE const std::uint32_t* pokomaru_test_canvas() {
+    if (!web_read_canvas(canvas_pixels, canvas_width, canvas_height)) return nullptr;
+    return canvas_pixels.data();
+}
+EMSCRIPTEN_KEEPALIVE int pokomaru_test_canvas_width() { return canvas_width; }
+EMSCRIPTEN_KEEPALIVE int pokomaru_test_canvas_height() { return canvas_height; }
 
 // The back buffer, 1024 x 768 ARGB words, or null.
 EMSCRIPTEN_KEEPALIVE const std::uint32_t* pokomaru_test_back_buffer() {

@@ -1,4 +1,4 @@
-#include "platform/win32/frame_pictures_d3d9.h"
+#include "platform/win32/testing/frame_pictures_d3d9.h"
 
 bool read_render_target(IDirect3DDevice9* device, IDirect3DSurface9* target, ComRef<IDirect3DSurface9>& copy,
                         std::vector<std::uint32_t>& argb, int& width, int& height) {
