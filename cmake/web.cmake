@@ -64,7 +64,8 @@ set_target_properties(pokomaru-jigsaw PROPERTIES SUFFIX ".js"
 # (tests/web/support): the tests swap these two files into a copy of the
 # site. Not part of the site itself.
 add_executable(pokomaru-jigsaw-test EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/src/shell/main.cpp
-  ${CMAKE_SOURCE_DIR}/tests/web/support/test_exports.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/web/support/test_exports.cpp ${CMAKE_SOURCE_DIR}/tests/support/frame_check.cpp)
+target_include_directories(pokomaru-jigsaw-test PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_compile_options(pokomaru-jigsaw-test PRIVATE ${WEB_COMPILE_OPTIONS})
 target_link_libraries(pokomaru-jigsaw-test PRIVATE pokomaru_hosted_testing pokomaru_web_core)
 target_link_options(pokomaru-jigsaw-test PRIVATE ${WEB_LINK_OPTIONS}

@@ -90,8 +90,13 @@ async function effects(tab) {
   return tab.evaluate(() => window.pokomaruEffects.map((e) => e.effect));
 }
 
+// The back buffer once it holds the frame presented last: presents that
+// came before the browser took the picture before them are drawn at the
+// first present after its next frame.
 async function backBuffer(tab) {
-  const base64 = await tab.evaluate(() => {
+  const base64 = await tab.evaluate(async () => {
+    for (let k = 0; k < 100 && pokomaru._pokomaru_test_drawing_owed(); ++k)
+      await new Promise((r) => (document.hidden ? setTimeout(r, 10) : requestAnimationFrame(() => setTimeout(r, 0))));
     const at = pokomaru._pokomaru_test_back_buffer();
     if (!at) return null;
     const bytes = pokomaru.HEAPU8.subarray(at, at + 1024 * 768 * 4);

@@ -18,11 +18,19 @@
 // as RGBA and are put back in order by the shaders (.bgra), so no texture is
 // ever converted on the CPU.
 //
-// The browser shows at most one picture per frame of its own. A frame the
-// game presents before the browser has taken the last one is kept undrawn;
-// the next frame, which the game draws in full, takes its place, or, should
-// the game present nothing new, the kept frame is drawn and shown as soon as
-// the browser can show it. The GPU draws no more than is seen.
+// A frame that differs from the one in the back buffer only in small
+// rectangles (a piece dragged, a button lit) is drawn again inside those
+// rectangles alone, scissored, from the frame's first command; any other is
+// drawn in full. The browser shows at most one picture per frame of its
+// own: after a frame is drawn, the back buffer is copied to the canvas, in
+// one draw, at the start of the browser's next frame (an animation frame
+// callback, run while the game's loop sleeps). A frame presented before
+// then is not drawn, nor copied: only the rectangles where it changed are
+// noted, and the next drawing redraws them all from the newest frame, so
+// the rasteriser draws no more than is seen. Every frame the game draws
+// starts with a full clear; one that does not is drawn over whatever the
+// back buffer holds.
+
 #include "platform/web/presenter_web.h"
 
 #include <GLES2/gl2.h>
@@ -167,6 +175,7 @@ unsigned long presents_shown = 0;
 
 class WebGlPresenter;
 WebGlPresenter* the_presenter = nullptr;  // the canvas has one context
+void show_on_canvas();  // from the browser's animation frame
 
 // A colour target: the back buffer, or the picture a full drawing is checked on.
 struct Target {
@@ -194,7 +203,7 @@ public:
         texture->width = width;
         texture->height = height;
         texture->texels.assign(static_cast<std::size_t>(width) * height, 0u);
-        if (!lost()) upload(*texture);
+        if (!lost()) upload(*texture, false);  // WebGL starts a texture at zero: no zeros go up
         std::size_t slot = 0;
         while (slot < textures_.size() && textures_[slot]) ++slot;
         if (slot == textures_.size()) textures_.emplace_back();
@@ -238,47 +247,69 @@ public:
     HRESULT make_back_buffer(int width, int height) override {
         back_.width = width;
         back_.height = height;
-        pending_ = unshown_ = false;
+        forget_owed();
         if (!lost() && !make_target(back_)) return D3DERR_OUTOFVIDEOMEMORY;
         return S_OK;
     }
-    void set_options(const FrameDrawingOptions&) {}           // every frame is drawn in full
-    void forget_presented() override {}                       // nothing of earlier frames is kept
+    void set_options(const FrameDrawingOptions& options) { options_ = options; }
+    void forget_presented() override {}  // the back buffer is all it keeps of earlier frames
 
+    // A present left undrawn is drawn at the next one, even if the game
+    // presents the same frame again, once the canvas has taken the picture
+    // before it.
     HostWindowState poll_window() override {
-        if (pokomaru_browser_frame_due()) due_ = true;
         HostWindowState state;
-        // A kept frame is drawn as soon as it can be seen, even if the game
-        // presents it again unchanged.
-        state.exposed = pending_ && due_;
-        if (unshown_ && !pending_ && due_) show();
+        state.exposed = owed_ && !waiting_;
         return state;
     }
 
     void draw_now(const RecordedFrame& frame, FramePosition from, FramePosition to) {
         if (lost()) return;
-        settle_kept(frame, from);
         replay(frame, from, to, *this);
-        unshown_ = true;
     }
 
+    // The back buffer holds the frame presented last (`presented`), or one
+    // before it that differs from it only inside owed_rects_ (or anywhere,
+    // owed_full_). A present that comes while the canvas has not yet taken
+    // the picture drawn last is not drawn: what it changed is owed, and
+    // the next drawing redraws the rectangles where any frame since the one
+    // in the back buffer changed, from the newest frame's first command.
     FrameDrawn draw_frame(const FrameDrawing& drawing) override {
         const RecordedFrame& frame = *drawing.frame;
         if (lost()) return {};
-        if (!due_ && drawing.drawn == FramePosition{} && frame.starts_with_full_clear(back_.width, back_.height)) {
-            kept_ = frame;  // the storage is kept between frames
-            pending_ = true;
-            return {};
+        const bool early = !(drawing.drawn == FramePosition{});
+        const int w = back_.width, h = back_.height;
+        if (drawing.back_buffer_kept && !early && drawing.presented && options_.damage_redraw &&
+            damage_rects(frame, *drawing.presented, w, h, damage_))
+            owe(damage_);
+        else
+            owed_full_ = true;
+        owed_ = true;
+        if (waiting_ && !early && frame.starts_with_full_clear(w, h)) return {};
+        FrameDrawn how;
+        if (!owed_full_) {
+            for (const PixelRect& area : owed_rects_) replay_within(frame, area, {}, *this, picked_);
+            set_clip(nullptr);
+            how.in_part = true;
+        } else {
+            replay(frame, drawing.drawn, frame.end(), *this);
         }
-        settle_kept(frame, drawing.drawn);
-        replay(frame, drawing.drawn, frame.end(), *this);
-        unshown_ = true;
-        return {};
+        forget_owed();
+        waiting_ = true;
+        return how;
     }
 
     void show() override {
-        if (lost() || !due_ || pending_) return;
-        due_ = unshown_ = false;
+        if (lost()) return;
+        pokomaru_show_at_next_frame(&show_on_canvas);
+    }
+
+    bool owed() const { return owed_; }
+
+    // The browser's frame has come: the latest picture goes on the canvas.
+    void put_on_canvas() {
+        if (lost() || !waiting_) return;
+        waiting_ = false;
         ++presents_shown;
         draw_on_canvas();
     }
@@ -323,7 +354,6 @@ public:
 
     bool read_back_buffer(std::vector<std::uint32_t>& argb) {
         if (lost()) return false;
-        if (pending_) draw_kept();
         return read_target(back_, argb);
     }
 
@@ -353,7 +383,6 @@ public:
     // the next show draws it: ARGB rows from the top.
     bool read_canvas(std::vector<std::uint32_t>& argb, int& width, int& height) {
         if (lost()) return false;
-        if (pending_) draw_kept();
         draw_on_canvas();
         emscripten_webgl_get_drawing_buffer_size(context_, &width, &height);
         Target canvas{0, 0, width, height};
@@ -367,24 +396,27 @@ private:
         unsigned gl = 0;
     };
 
+    // Adds a frame's damage rectangles to what is owed; too many make one
+    // rectangle around them all, and that half the back buffer or more, a
+    // full drawing.
+    void owe(const std::vector<PixelRect>& rects) {
+        if (owed_full_) return;
+        owed_rects_.insert(owed_rects_.end(), rects.begin(), rects.end());
+        if (owed_rects_.size() <= 2 * kMaxDamageRects) return;
+        PixelRect all = owed_rects_.front();
+        for (const PixelRect& r : owed_rects_) all = rect_joining(all, r);
+        owed_rects_.assign(1, all);
+        if (static_cast<long long>(all.w) * all.h * 2 >= static_cast<long long>(back_.width) * back_.height)
+            owed_full_ = true;
+    }
+
+    void forget_owed() {
+        owed_ = owed_full_ = waiting_ = false;
+        owed_rects_.clear();
+    }
+
     Texture* texture_of(BackendTexture handle) {
         return handle > 0 && handle <= textures_.size() ? textures_[handle - 1].get() : nullptr;
-    }
-
-    // A frame drawn from its start over a full clear does not need the kept
-    // frame under it; anything else builds on the kept frame's picture.
-    void settle_kept(const RecordedFrame& frame, FramePosition from) {
-        if (!pending_) return;
-        if (from == FramePosition{} && frame.starts_with_full_clear(back_.width, back_.height))
-            pending_ = false;
-        else
-            draw_kept();
-    }
-
-    void draw_kept() {
-        pending_ = false;
-        replay(kept_, {}, kept_.end(), *this);
-        unshown_ = true;
     }
 
     bool make_objects() {
@@ -436,7 +468,7 @@ private:
         glDeleteBuffers(3, buffers);
         glDeleteProgram(program_);
         glDeleteProgram(present_program_);
-        pending_ = unshown_ = false;
+        forget_owed();
     }
 
     bool make_target(Target& target) {
@@ -471,12 +503,12 @@ private:
         return true;
     }
 
-    void upload(Texture& texture) {
+    void upload(Texture& texture, bool with_texels = true) {
         if (!texture.gl) glGenTextures(1, &texture.gl);
         glBindTexture(GL_TEXTURE_2D, texture.gl);
         set_sampling();
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, texture.width, texture.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     texture.texels.data());
+                     with_texels ? texture.texels.data() : nullptr);
     }
 
     // A rectangle of the target in GL's terms, which count rows from the bottom.
@@ -564,11 +596,18 @@ private:
     Target* target_ = &back_;
     PixelRect clip_;
     bool has_clip_ = false;
-    bool due_ = false;      // the browser can show a picture now
-    bool pending_ = false;  // kept_ is presented but not drawn
-    bool unshown_ = false;  // the back buffer holds a picture the canvas does not show yet
-    RecordedFrame kept_;
+    bool waiting_ = false;    // the back buffer holds a picture drawn for the canvas, not taken yet
+    bool owed_ = false;       // presents since the back buffer's picture are not drawn
+    bool owed_full_ = false;  // ... and need a full drawing
+    std::vector<PixelRect> owed_rects_;
+    FrameDrawingOptions options_;
+    std::vector<PixelRect> damage_;       // where the frame presented differs from the one before
+    std::vector<std::uint16_t> picked_;   // replay_within's scratch
 };
+
+void show_on_canvas() {
+    if (the_presenter) the_presenter->put_on_canvas();
+}
 
 ContextHandle make_context() {
     EmscriptenWebGLContextAttributes attributes;
@@ -613,6 +652,7 @@ HostPresenter* host_create_presenter(HWND window, HostRenderer, HRESULT* why) {
 }
 
 unsigned long web_presents_shown() { return presents_shown; }
+bool web_drawing_owed() { return the_presenter && the_presenter->owed(); }
 
 bool web_read_canvas(std::vector<std::uint32_t>& argb, int& width, int& height) {
     return the_presenter && the_presenter->read_canvas(argb, width, height);

@@ -16,9 +16,9 @@ extern "C" {
 char* pokomaru_decode_cp932(const char* bytes, std::size_t length, std::size_t* size);
 
 // --- Frames ----------------------------------------------------------------
-// 1 when the browser has shown a frame of its own since the last time this
-// said so (the first call says so too): a picture drawn now will be seen.
-int pokomaru_browser_frame_due(void);
+// Calls `show` at the start of the browser's next frame of its own, from an
+// animation frame callback, once however often it is asked before then.
+void pokomaru_show_at_next_frame(void (*show)(void));
 
 // --- Images (the browser's decoder) ---------------------------------------
 // Decodes PNG bytes into width x height RGBA bytes at `rgba`, unpremultiplied

@@ -1,8 +1,9 @@
 // What the browser tests read of the running game, linked only into the
 // test build of the page (pokomaru-jigsaw-test): the game's state as JSON,
-// the back buffer as it stands, the canvas as it shows it and the quads of
-// the frame shown last. The tests drive the game only through
-// the page's own events.
+// the back buffer as it stands, the canvas as it shows it, the quads of
+// the frame shown last, and the frame check (presents compared with a
+// full drawing of their frame). The tests drive the game only through the
+// page's own events.
 #include <emscripten.h>
 
 #include <algorithm>
@@ -10,12 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/hosted/device_hooks.h"
 #include "platform/hosted/device_hosted.h"
 #include "state/platform_objects.h"
 #include "platform/sprite/render_device.h"
 #include "platform/web/presenter_web.h"
 #include "state/game_state.h"
 #include "scenes/piece_set.h"
+#include "support/frame_check.h"
 
 namespace {
 
@@ -24,6 +27,15 @@ void append(std::string& out, const char* format, double value) {
     std::snprintf(buffer, sizeof buffer, format, value);
     out += buffer;
 }
+
+// The frame check: every n-th drawn present from its start on.
+struct FrameSampling {
+    FrameChecker checker;
+    unsigned long every = 1, drawn = 0;
+    unsigned long compared_in_part = 0;  // compared presents that were drawn only where they changed
+    HostedPresentCounts counts_before;
+};
+FrameSampling sampling;
 
 // The canvas as read last.
 std::vector<std::uint32_t> canvas_pixels;
@@ -80,6 +92,67 @@ EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_state() {
     }
     out += "]}";
     return out.c_str();
+}
+
+// Whether presents wait undrawn for the browser's next frame; the back
+// buffer then holds the picture before them.
+EMSCRIPTEN_KEEPALIVE int pokomaru_test_drawing_owed() { return web_drawing_owed() ? 1 : 0; }
+
+// From now on, every n-th present that is drawn is compared, pixel for
+// pixel, with a full plain drawing of its frame. False before the device.
+EMSCRIPTEN_KEEPALIVE int pokomaru_test_check_frames(int every) {
+    if (!device || !hosted_device(device) || every < 1) return 0;
+    sampling = FrameSampling{};
+    sampling.every = static_cast<unsigned long>(every);
+    sampling.counts_before = hosted_present_counts(device);
+    set_after_present(device, [](const HostedPresentedFrame& p) {
+        // A present left undrawn, waiting for the canvas, is compared
+        // with the drawing that catches up with it.
+        if (p.skipped || web_drawing_owed() || ++sampling.drawn % sampling.every != 0) return;
+        if (sampling.checker.compare(p) && p.drawn.in_part) ++sampling.compared_in_part;
+    });
+    return 1;
+}
+
+// What the frame check found, as JSON, with the presents drawn since it
+// started and how many of them were drawn only where they changed.
+EMSCRIPTEN_KEEPALIVE const char* pokomaru_test_frame_check() {
+    static std::string out;
+    const FrameCheck& c = sampling.checker.check();
+    const HostedPresentCounts now = device ? hosted_present_counts(device) : HostedPresentCounts{};
+    out = "{";
+    append(out, "\"compared\":%.0f", c.frames);
+    append(out, ",\"compared_in_part\":%.0f", sampling.compared_in_part);
+    append(out, ",\"unchecked\":%.0f", c.unchecked);
+    append(out, ",\"differing\":%.0f", c.differing_frames);
+    append(out, ",\"first_frame\":%.0f", c.first_frame);
+    append(out, ",\"first_x\":%.0f", c.first_x);
+    append(out, ",\"first_y\":%.0f", c.first_y);
+    append(out, ",\"full\":%.0f", c.full);
+    append(out, ",\"shown\":%.0f", c.shown);
+    append(out, ",\"drawn\":%.0f", now.drawn - sampling.counts_before.drawn);
+    append(out, ",\"in_part\":%.0f", now.in_part - sampling.counts_before.in_part);
+    append(out, ",\"skipped\":%.0f", now.skipped - sampling.counts_before.skipped);
+    out += "}";
+    return out.c_str();
+}
+
+// Turns drawing by parts on (1) or off (0), for benchmarks to compare; the
+// next present is drawn in full. False before the device.
+EMSCRIPTEN_KEEPALIVE int pokomaru_test_draw_by_parts(int on) {
+    if (!device || !hosted_device(device)) return 0;
+    FrameDrawingOptions options = frame_drawing(device);
+    options.damage_redraw = on != 0;
+    set_frame_drawing(device, options);
+    return 1;
+}
+
+// Drops what a lost WebGL context drops; the game resets the device as
+// after a real loss. False before the device.
+EMSCRIPTEN_KEEPALIVE int pokomaru_test_lose_device() {
+    if (!device || !hosted_device(device)) return 0;
+    simulate_device_loss(device);
+    return 1;
 }
 
 // Presents that reached the canvas.

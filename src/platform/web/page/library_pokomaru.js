@@ -18,21 +18,21 @@ mergeInto(LibraryManager.library, {
   },
 
   // --- Frames --------------------------------------------------------------
-  $pokomaruFrames: { due: true, asked: false },
-  pokomaru_browser_frame_due__deps: ['$pokomaruFrames', '$pokomaruSound'],
-  pokomaru_browser_frame_due: function () {
+  // The canvas is drawn in the browser's frame, at its start, as a page
+  // drawing in requestAnimationFrame does: the rasteriser then has the whole
+  // frame for it.
+  $pokomaruFrames: { asked: false },
+  pokomaru_show_at_next_frame__deps: ['$pokomaruFrames', '$pokomaruSound'],
+  pokomaru_show_at_next_frame: function (show) {
     var f = pokomaruFrames;
-    if (!pokomaruSound.started) setTimeout(pokomaruSound.start, 0);  // the first picture is on its way
-    var due = f.due;
-    f.due = false;
-    if (!f.asked) {
-      f.asked = true;
-      requestAnimationFrame(function () {
-        f.asked = false;
-        f.due = true;
-      });
-    }
-    return due ? 1 : 0;
+    if (f.asked) return;
+    f.asked = true;
+    requestAnimationFrame(function () {
+      f.asked = false;
+      {{{ makeDynCall('v', 'show') }}}();
+      // The audio context is made once the first picture is on the canvas.
+      if (!pokomaruSound.started) setTimeout(pokomaruSound.start, 0);
+    });
   },
 
   // --- Images --------------------------------------------------------------
