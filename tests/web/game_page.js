@@ -315,8 +315,10 @@ async function placeByTouch(tab, s, steps = 3) {
       held = await heldPiece(tab, 10000);
     } catch (error) {
       if (attempt >= 4) throw error;
+      // The press may yet be taken before the release that gives it up:
+      // the next try starts once no piece is held.
       await tab.touchEnd();
-      s = await state(tab);
+      s = await waitForState(tab, 'the finger let go', (t) => t.pieces.every((p) => p.state !== Piece.Held));
     }
   }
   const index = held.active_piece;
