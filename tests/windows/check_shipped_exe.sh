@@ -59,6 +59,7 @@ user32.dll DefWindowProcW 2000
 user32.dll DestroyWindow 2000
 user32.dll DispatchMessageW 2000
 user32.dll GetClientRect 2000
+user32.dll GetMessageExtraInfo 2000
 user32.dll GetSystemMetrics 2000
 user32.dll GetWindowRect 2000
 user32.dll LoadCursorA 2000
