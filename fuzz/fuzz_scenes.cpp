@@ -20,6 +20,7 @@
 #include "content/catalogue.h"
 #include "content/records.h"
 #include "state/platform_objects.h"
+#include "platform/logical_screen.h"
 #include "platform/null/null_backend.h"
 #include "shell/sound_stage.h"
 #include "platform/window.h"
@@ -252,7 +253,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             case 10: {  // another window size, the client at least 1 x 1
                 const int w = 1 + static_cast<int>(in.word() % 2400), h = 1 + static_cast<int>(in.word() % 1800);
                 game.window_rect = RECT{10, 20, 10 + w + 18, 20 + h + 44};
-                game.window_scale = std::fmin(w / 1024.0, h / 768.0);  // as the hosted window measures it
+                game.window_scale = logical_scale_of(w, h);  // as the hosted window measures it
                 break;
             }
             default: {  // any other message

@@ -9,3 +9,11 @@ constexpr int kLogicalWidth = 1024;
 constexpr int kLogicalHeight = 768;
 constexpr int kFrameAllowanceWidth = 18;
 constexpr int kFrameAllowanceHeight = 44;
+
+// How large a logical pixel is in a client area of this size: the smaller
+// of the two axes' scales, 0 for an area of no size.
+inline double logical_scale_of(double client_width, double client_height) {
+    if (!(client_width > 0) || !(client_height > 0)) return 0;
+    const double across = client_width / kLogicalWidth, down = client_height / kLogicalHeight;
+    return across < down ? across : down;
+}

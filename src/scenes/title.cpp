@@ -54,11 +54,8 @@ void update_title() {
             else if (pointer_on(kMascotButton))
                 game.title_button_state = HoverMascot;
             // A finger's press comes with its first touch: it presses the
-            // button it lights.
-            if (game.pointer_is_touch && game.title_button_state == HoverMunicipality)
-                hover(kMunicipalityButton, PressedMunicipality);
-            else if (game.pointer_is_touch && game.title_button_state == HoverMascot)
-                hover(kMascotButton, PressedMascot);
+            // button it lights, in the same update.
+            if (game.pointer_is_touch && game.title_button_state != TitleIdle) update_title();
             break;
         case HoverMunicipality: hover(kMunicipalityButton, PressedMunicipality); break;
         case PressedMunicipality: pressed(kMunicipalityButton, Municipality); break;

@@ -338,10 +338,7 @@ double logical_pixel_scale(HWND window) {
     if (!window || !window->host) return 0;
     int w = 0, h = 0;
     host_client_size(window->host, &w, &h);
-    if (w <= 0 || h <= 0) return 0;
-    const double across = static_cast<double>(w) / kLogicalWidth;
-    const double down = static_cast<double>(h) / kLogicalHeight;
-    return across < down ? across : down;
+    return logical_scale_of(w, h);
 }
 
 BOOL PeekMessageA(LPMSG msg, HWND, UINT, UINT, UINT remove) {

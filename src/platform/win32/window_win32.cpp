@@ -107,9 +107,7 @@ LRESULT cp932_DispatchMessageA(const MSG* msg) { return DispatchMessageW(msg); }
 double logical_pixel_scale(HWND window) {
     RECT client{};
     if (!window || !GetClientRect(window, &client)) return 0;
-    const double w = static_cast<double>(client.right) - client.left;
-    const double h = static_cast<double>(client.bottom) - client.top;
-    if (w <= 0 || h <= 0) return 0;
-    const double across = w / kLogicalWidth, down = h / kLogicalHeight;
-    return (across < down ? across : down) * kStandardDpi / window_dpi(window);
+    const double scale = logical_scale_of(static_cast<double>(client.right) - client.left,
+                                          static_cast<double>(client.bottom) - client.top);
+    return scale > 0 ? scale * kStandardDpi / window_dpi(window) : 0;
 }
